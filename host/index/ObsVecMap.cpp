@@ -1,0 +1,118 @@
+#include "host/index/ObsVecMap.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "host/data/ZIRA_DataSource.h"
+
+namespace {
+// A numeric cell's bits with -0 folded into 0, so equal numbers hash alike.
+uint64_t NumericBits(double d) {
+  if (d == 0.0) d = 0.0;
+  uint64_t u;
+  std::memcpy(&u, &d, 8);
+  return u;
+}
+
+uint64_t Mix(uint64_t h) {  // the finaliser of SplitMix64
+  h ^= h >> 30;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 27;
+  h *= 0x94d049bb133111ebULL;
+  h ^= h >> 31;
+  return h;
+}
+}  // namespace
+
+ObsKeySpec ObsVecMap::MakeKeySpec(const ZIRA_DataSource& data, const std::vector<int>& columns) {
+  ObsKeySpec spec;
+  spec.reserve(columns.size() + 1);
+  for (int c : columns) {
+    const ZIRA_Variable* v = data.GetVariable(c);
+    assert(v && "host/index/ObsVecMap: key column exists");
+    int w = v->GetType();
+    spec.push_back(w == 0 ? ObsKeyElement{1, true} : ObsKeyElement{(w + 7) / 8, false});
+  }
+  return spec;
+}
+
+ObsVecMap::ObsVecMap(ObsKeySpec spec, int nPayload) : fSpec(std::move(spec)), fNPayload(nPayload) {
+  for (const auto& e : fSpec) {
+    for (int i = 0; i < e.cells; ++i) fNumericCell.push_back(e.numeric);
+    fKeyCells += e.cells;
+  }
+  assert(fKeyCells > 0 && "host/index/ObsVecMap: fKeyCells > 0");
+  fSlots.assign(1024, 0);
+}
+
+uint64_t ObsVecMap::Hash(const OBS* key) const {
+  uint64_t h = 0x9e3779b97f4a7c15ULL;
+  for (int i = 0; i < fKeyCells; ++i) {
+    uint64_t u;
+    if (fNumericCell[static_cast<size_t>(i)]) {
+      u = NumericBits(key[i].d);
+    } else {
+      std::memcpy(&u, key[i].c, 8);
+    }
+    h = Mix(h ^ u) + static_cast<uint64_t>(i);
+  }
+  return h;
+}
+
+bool ObsVecMap::Equal(const OBS* a, const OBS* b) const {
+  for (int i = 0; i < fKeyCells; ++i) {
+    if (fNumericCell[static_cast<size_t>(i)]) {
+      if (!(a[i].d == b[i].d) && NumericBits(a[i].d) != NumericBits(b[i].d)) return false;
+    } else if (std::memcmp(a[i].c, b[i].c, 8) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+size_t ObsVecMap::FindSlot(const OBS* key, uint64_t h) const {
+  size_t mask = fSlots.size() - 1;
+  size_t s = static_cast<size_t>(h) & mask;
+  for (;;) {
+    uint32_t e = fSlots[s];
+    if (e == 0) return s;
+    const OBS* stored = fEntries.data() + static_cast<size_t>(e - 1) * CellSize();
+    if (Equal(stored, key)) return s;
+    s = (s + 1) & mask;
+  }
+}
+
+double* ObsVecMap::Contains(const OBS* key) {
+  size_t s = FindSlot(key, Hash(key));
+  if (fSlots[s] == 0) return nullptr;
+  return &fEntries[static_cast<size_t>(fSlots[s] - 1) * CellSize() + fKeyCells].d;
+}
+
+double* ObsVecMap::Insert(const OBS* key) {
+  if ((fNEntries + 1) * 2 > fSlots.size()) Grow();
+  size_t s = FindSlot(key, Hash(key));
+  if (fSlots[s] == 0) {
+    size_t base = fEntries.size();
+    fEntries.resize(base + static_cast<size_t>(CellSize()));
+    std::memcpy(fEntries.data() + base, key, sizeof(OBS) * static_cast<size_t>(fKeyCells));
+    for (int p = 0; p < fNPayload; ++p) fEntries[base + fKeyCells + p].d = 0.0;
+    ++fNEntries;
+    assert(fNEntries < UINT32_MAX && "host/index/ObsVecMap: fNEntries < UINT32_MAX");
+    fSlots[s] = static_cast<uint32_t>(fNEntries);
+  }
+  return &fEntries[static_cast<size_t>(fSlots[s] - 1) * CellSize() + fKeyCells].d;
+}
+
+void ObsVecMap::Grow() {
+  std::vector<uint32_t> old;
+  old.swap(fSlots);
+  fSlots.assign(old.size() * 2, 0);
+  size_t mask = fSlots.size() - 1;
+  for (uint32_t e : old) {
+    if (e == 0) continue;
+    const OBS* key = fEntries.data() + static_cast<size_t>(e - 1) * CellSize();
+    size_t s = static_cast<size_t>(Hash(key)) & mask;
+    while (fSlots[s] != 0) s = (s + 1) & mask;
+    fSlots[s] = e;
+  }
+}

@@ -1,0 +1,59 @@
+// A hash map from a key of whole 8-byte OBS cells (identifier values and the split-group
+// number) to a few double payload values. Used to find cases that share identifiers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "host/common/ZiraTypes.h"
+
+class ZIRA_DataSource;
+
+// The layout of a key: one element per variable, each a number of cells and whether it is
+// numeric (numeric elements compare as numbers, so 0 and -0 are one key).
+struct ObsKeyElement {
+  int cells = 1;
+  bool numeric = true;
+};
+using ObsKeySpec = std::vector<ObsKeyElement>;
+
+// Invariants:
+//  1. every stored entry occupies fKeyCells + fNPayload cells of fEntries;
+//  2. fSlots.size() is a power of two and more than twice the number of entries;
+//  3. no two entries have equal keys.
+class ObsVecMap {
+ public:
+  // The key specification for the given columns of a dataset: a numeric variable takes one
+  // cell, a string variable of width w takes (w + 7) / 8 cells.
+  static ObsKeySpec MakeKeySpec(const ZIRA_DataSource& data, const std::vector<int>& columns);
+
+  ObsVecMap(ObsKeySpec spec, int nPayload);
+
+  // Cells of one entry: the key cells plus the payload values.
+  int CellSize() const { return fKeyCells + fNPayload; }
+  int KeyCells() const { return fKeyCells; }
+  const ObsKeySpec& GetKeySpec() const { return fSpec; }
+  size_t Size() const { return fNEntries; }
+
+  // The payload of a key (KeyCells() cells), or null when the key is absent. The pointer is
+  // borrowed and stays valid until the next Insert.
+  double* Contains(const OBS* key);
+  // Adds a key that is not yet in the map and returns its payload (all 0) to fill; for a
+  // key already present, returns its payload. Valid until the next Insert.
+  double* Insert(const OBS* key);
+
+ private:
+  uint64_t Hash(const OBS* key) const;
+  bool Equal(const OBS* a, const OBS* b) const;
+  size_t FindSlot(const OBS* key, uint64_t h) const;  // slot holding key, or the empty slot
+  void Grow();
+
+  ObsKeySpec fSpec;
+  std::vector<bool> fNumericCell;  // per key cell: part of a numeric element
+  int fKeyCells = 0;
+  int fNPayload = 0;
+  size_t fNEntries = 0;
+  std::vector<OBS> fEntries;       // entry i at i * CellSize()
+  std::vector<uint32_t> fSlots;    // entry index + 1, 0 = empty
+};

@@ -1,0 +1,28 @@
+#include "host/inputadapter/UACaseValueReader.h"
+
+#include <cassert>
+
+UACaseValueReader::UACaseValueReader(const ZIRA_InputCaseIterator* it, int column, bool)
+    : fpIt(it), fpVar(it->Data().GetVariable(column)), fColumn(column) {
+  assert(fpVar && "host/inputadapter/UACaseValueReader: column exists");
+}
+
+const OBS* UACaseValueReader::GetValue() const {
+  size_t row = fpIt->Row();
+  if (fpVar->IsString()) return reinterpret_cast<const OBS*>(fpVar->GetStringCell(row));
+  return reinterpret_cast<const OBS*>(fpVar->Numbers().data() + row);
+}
+
+bool UACaseValueReader::IsValid() const {
+  size_t row = fpIt->Row();
+  if (fpVar->IsString()) {
+    return fpVar->GetMissingValues().strings.empty() || !fpVar->IsUserMissing(fpVar->GetString(row));
+  }
+  return fpVar->IsValidNumber(row);
+}
+
+void ZIRA_InputCaseIterator::SetColumnValue(int column, double value) {
+  ZIRA_Variable* v = fData.GetVariable(column);
+  assert(v && !v->IsString() && "host/inputadapter/ZIRA_InputCaseIterator: numeric column");
+  v->SetNumber(fRow, value);
+}

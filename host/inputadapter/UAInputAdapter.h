@@ -1,0 +1,78 @@
+// The base of a procedure's case adapter: the host's case iterator calls it for every case
+// of a pass. It owns the per-pass state every procedure needs: the current case and split
+// group, and the coding of categorical analysis values into 0, 1, 2, ... in order of first
+// appearance within the split group.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/data/ZIRA_DataSource.h"
+#include "host/inputadapter/UAVarValidSpecs.h"
+#include "host/inputadapter/ZIRA_InputCaseIterator.h"
+
+class BpProcedure;
+
+// Invariants:
+//  1. fpSpecs and the dataset outlive the adapter;
+//  2. fCodes has one map per record position (empty for continuous positions).
+class UAInputAdapter {
+ public:
+  // Borrows the variable settings; shares the dataset.
+  UAInputAdapter(const UAVarValidSpecs* specs, const ZIRA_DataSource* data);
+
+  // The virtual slots, in their fixed order.
+  virtual ~UAInputAdapter();
+  // Number of fields of the analysis record.
+  virtual int GetRecordSize();
+  // Writes the codes of the categorical analysis values of the current case into record.
+  virtual void EncodeCatVars(double* record);
+  // Writes the continuous analysis values of the current case into record.
+  virtual void GetContVars(double* record);
+  // Matrix input is not supported by this host: these two do nothing.
+  virtual void RecodeMatrixSpecs();
+  virtual void HandleBadMatrixSpec();
+  // Fills fields that come from no variable (none in this host).
+  virtual void FillFreeVars(double* record);
+  // Called before ProcessCase; false skips the case.
+  virtual bool PreprocessCase();
+  // The procedure's per-case work; false fails the pass.
+  virtual bool ProcessCase();
+  // Called before a pass starts.
+  virtual void PrepareNewPass();
+  // Called before the first case of each split group.
+  virtual void PrepareNewSplit();
+
+  // Split groups: the procedure context whose output is labelled by split group, and three
+  // flags of the host's signature (split groups honoured; always true in this host).
+  void SetSplitFile(BpProcedure* procedure, bool honour, bool label, bool sorted);
+  BpProcedure* GetSplitProcedure() const { return fpSplitProcedure; }
+
+  // Host-side state the iterator maintains.
+  ZIRA_InputCaseIterator* GetCaseIterator() { return &fCaseIterator; }
+  const ZIRA_InputCaseIterator* GetCaseIterator() const { return &fCaseIterator; }
+  long GetCaseNumber() const { return fCaseIterator.GetCaseNumber(); }
+  int GetSplitGroupNumber() const { return fSplitGroup; }  // from 1; 0 before the first
+  bool IsFirstCaseOfSplit() const { return fFirstOfSplit; }
+  const ZIRA_DataSource& Data() const { return fData; }
+  const UAVarValidSpecs* GetVarValidSpecs() const { return fpSpecs; }
+
+ private:
+  friend class UAProcDataSourceIter;
+  void BeginSplit();           // the iterator opens a split group
+  void SetCurrentCase(size_t row, bool first);
+
+  // The code of one categorical value; a string value is keyed by its bytes.
+  double Encode(int pos, const ZIRA_Variable& v, size_t row);
+
+  const UAVarValidSpecs* fpSpecs;
+  ZIRA_DataSource fData;
+  ZIRA_InputCaseIterator fCaseIterator;
+  BpProcedure* fpSplitProcedure = nullptr;
+  int fSplitGroup = 0;
+  bool fFirstOfSplit = false;
+  std::vector<std::unordered_map<std::string, double>> fCodes;
+  std::vector<const ZIRA_Variable*> fRecordVars;
+};

@@ -1,0 +1,192 @@
+// The host's pass machinery: split groups, the adapter's calls, categorical coding, the
+// value readers and the identifier map.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "host/index/ObsVecMap.h"
+#include "host/inputadapter/UACaseValueReader.h"
+#include "host/inputadapter/UAProcDataSourceIter.h"
+
+namespace {
+
+// Records what the iterator asks of an adapter.
+class RecordingAdapter : public UAInputAdapter {
+ public:
+  using UAInputAdapter::UAInputAdapter;
+  bool ProcessCase() override {
+    cases.push_back({GetSplitGroupNumber(), GetCaseNumber(), IsFirstCaseOfSplit()});
+    return failAt != GetCaseNumber();
+  }
+  void PrepareNewSplit() override { ++splits; }
+  struct Seen {
+    int split;
+    long caseNumber;
+    bool first;
+  };
+  std::vector<Seen> cases;
+  int splits = 0;
+  long failAt = -1;
+};
+
+ZIRA_DataSource MakeData() {
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(6);
+  auto* region = ds.AddVariable("region", 0);
+  auto* city = ds.AddVariable("city", 12);
+  auto* x = ds.AddVariable("x", 0);
+  double r[] = {1, 1, 2, 2, 2, 1};
+  const char* c[] = {"Oslo", "Bergen", "Oslo", "", "Bergen", "Oslo"};
+  double xv[] = {1.5, -9, 3, MCMV::gMissingValue, 0, -0.0};
+  for (size_t i = 0; i < 6; ++i) {
+    region->SetNumber(i, r[i]);
+    city->SetString(i, c[i]);
+    x->SetNumber(i, xv[i]);
+  }
+  ZiraMissingValues mv;
+  mv.values = {-9};
+  x->SetMissingValues(mv);
+  region->GetValueLabels().AddPair(2.0, "South");
+  return ds;
+}
+
+}  // namespace
+
+TEST(ProcIterator, SplitGroupsAreRunsOfEqualValuesNumberedFromOne) {
+  ZIRA_DataSource ds = MakeData();
+  ds.SetSplitVariables({0});
+  UAVarValidSpecs specs(true, true, true);
+  RecordingAdapter adapter(&specs, &ds);
+  UAProcDataSourceIter it(&adapter, true);
+  std::vector<std::vector<long>> groups;
+  std::vector<std::string> labels;
+  while (it.NewSplit()) {
+    groups.emplace_back();
+    labels.push_back(it.CurrentSplitLabels().at(0).second);
+    while (it.HasMore()) {
+      it.Next();
+      groups.back().push_back(adapter.GetCaseNumber());
+    }
+  }
+  ASSERT_EQ(groups.size(), 3u);  // 1 1 | 2 2 2 | 1: the last 1 is a group of its own
+  EXPECT_EQ(groups[0], (std::vector<long>{1, 2}));
+  EXPECT_EQ(groups[1], (std::vector<long>{3, 4, 5}));
+  EXPECT_EQ(groups[2], (std::vector<long>{6}));
+  EXPECT_EQ(labels[1], "2 (South)");
+  EXPECT_EQ(adapter.splits, 3);
+  EXPECT_TRUE(adapter.cases[2].first);
+  EXPECT_FALSE(adapter.cases[3].first);
+  EXPECT_EQ(adapter.cases[5].split, 3);
+}
+
+TEST(ProcIterator, NoCasesAndAFailingAdapterSetTheFailReasons) {
+  ZIRA_DataSource empty;
+  empty.AddVariable("x", 0);
+  UAVarValidSpecs specs(true, true, true);
+  RecordingAdapter a0(&specs, &empty);
+  UAProcDataSourceIter none(&a0, true);
+  EXPECT_EQ(none.GetFailReason(), 1);
+  EXPECT_FALSE(none.NewSplit());
+
+  ZIRA_DataSource ds = MakeData();
+  RecordingAdapter a1(&specs, &ds);
+  a1.failAt = 2;
+  UAProcDataSourceIter it(&a1, true);
+  ASSERT_TRUE(it.NewSplit());
+  it.Next();
+  EXPECT_EQ(it.GetFailReason(), 0);
+  it.Next();
+  EXPECT_EQ(it.GetFailReason(), 3);
+}
+
+TEST(ProcIterator, RecordsCodeCategoriesInOrderOfFirstAppearanceAndMissingAsSysmis) {
+  ZIRA_DataSource ds = MakeData();
+  UAVarValidSpecs specs(true, true, true);
+  std::vector<int32_t> pos;
+  specs.AddVariables({1, 2}, &pos, {true, false});
+  specs.SetCaseCount();
+  RecordingAdapter adapter(&specs, &ds);
+  UAProcDataSourceIter it(&adapter, true);
+  ASSERT_TRUE(it.NewSplit());
+  std::vector<double> cityCodes, xs;
+  while (it.NextRecord()) {
+    cityCodes.push_back(it.Record()[0]);
+    xs.push_back(it.Record()[1]);
+  }
+  // Oslo 0, Bergen 1, a blank string is a category of its own (2).
+  EXPECT_EQ(cityCodes, (std::vector<double>{0, 1, 0, 2, 1, 0}));
+  EXPECT_EQ(xs[1], MCMV::gMissingValue);  // user-missing -9
+  EXPECT_EQ(xs[3], MCMV::gMissingValue);
+  EXPECT_EQ(xs[0], 1.5);
+  EXPECT_EQ(adapter.cases.size(), 6u);  // every record ran the adapter
+  EXPECT_EQ(specs.GetZIRAVarIndex(1), 2);
+  EXPECT_TRUE(specs.GetZIRACatVar(1));
+  EXPECT_FALSE(specs.GetZIRACatVar(2));
+}
+
+TEST(ProcIterator, ValueReadersFollowTheCurrentCaseAndMissingRules) {
+  ZIRA_DataSource ds = MakeData();
+  UAVarValidSpecs specs(true, true, true);
+  RecordingAdapter adapter(&specs, &ds);
+  UACaseValueReader x(adapter.GetCaseIterator(), 2, false);
+  UACaseValueReader city(adapter.GetCaseIterator(), 1, false);
+  adapter.GetCaseIterator()->SetRow(1);
+  EXPECT_FALSE(x.IsValid());
+  EXPECT_EQ(city.GetStringWidth(), 12);
+  EXPECT_EQ(std::string(city.GetValue()->c, 6), "Bergen");
+  adapter.GetCaseIterator()->SetRow(0);
+  EXPECT_TRUE(x.IsValid());
+  EXPECT_EQ(x.GetValue()->d, 1.5);
+  adapter.GetCaseIterator()->SetColumnValue(2, 7.0);
+  EXPECT_EQ(ds.GetVariable(2)->GetNumber(0), 7.0);
+}
+
+TEST(ObsVecMap, KeysOfWholeCellsFindTheirPayloads) {
+  ZIRA_DataSource ds = MakeData();
+  ObsKeySpec spec = ObsVecMap::MakeKeySpec(ds, {1, 2});
+  spec.push_back({1, true});  // split-group number
+  ASSERT_EQ(spec[0].cells, 2);  // a 12-byte string takes two cells
+  ObsVecMap map(spec, 3);
+  EXPECT_EQ(map.CellSize() - 3, 4);
+  OBS key[4];
+  auto fill = [&](const char* s, double x, double split) {
+    std::memset(key, ' ', 16);
+    std::memcpy(key[0].c, s, std::strlen(s));
+    key[2].d = x;
+    key[3].d = split;
+  };
+  fill("Amsterdam-Noord", 1, 1);
+  EXPECT_EQ(map.Contains(key), nullptr);
+  double* p = map.Insert(key);
+  p[1] = 42;
+  fill("Amsterdam-Noord", 1, 2);  // same ids, other split group: another key
+  EXPECT_EQ(map.Contains(key), nullptr);
+  fill("Amsterdam-Noorx", 1, 1);  // differs only in the second cell
+  EXPECT_EQ(map.Contains(key), nullptr);
+  fill("Amsterdam-Noord", 1, 1);
+  ASSERT_NE(map.Contains(key), nullptr);
+  EXPECT_EQ(map.Contains(key)[1], 42);
+  // Numeric 0 and -0 are one key.
+  fill("z", 0.0, 1);
+  map.Insert(key)[0] = 5;
+  fill("z", -0.0, 1);
+  ASSERT_NE(map.Contains(key), nullptr);
+  EXPECT_EQ(map.Contains(key)[0], 5);
+}
+
+TEST(ObsVecMap, ManyKeysSurviveGrowth) {
+  ObsVecMap map({{1, true}}, 3);
+  OBS key[1];
+  for (int i = 0; i < 100000; ++i) {
+    key[0].d = i;
+    map.Insert(key)[1] = i * 2;
+  }
+  EXPECT_EQ(map.Size(), 100000u);
+  for (int i = 0; i < 100000; i += 997) {
+    key[0].d = i;
+    ASSERT_NE(map.Contains(key), nullptr);
+    EXPECT_EQ(map.Contains(key)[1], i * 2);
+  }
+  key[0].d = -1;
+  EXPECT_EQ(map.Contains(key), nullptr);
+}
