@@ -69,6 +69,15 @@ bool AreStringsEqualCase(std::string_view a, std::string_view b) {
       if (std::tolower(x) != std::tolower(y)) return false;
     }
     if (i == a.size()) return true;
+  } else {
+    // Simple case folding keeps ASCII letters one byte long: ASCII texts of different
+    // lengths are never equal.
+    auto ascii = [](std::string_view s) {
+      for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+      return true;
+    };
+    if (ascii(a) && ascii(b)) return false;
   }
   return FoldCase(a) == FoldCase(b);
 }
