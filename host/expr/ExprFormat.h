@@ -3,6 +3,8 @@
 // proleptic Gregorian calendar. The rules command reads dated bounds through the same code.
 #pragma once
 
+#include "host/common/Calendar.h"
+
 #include <string>
 #include <string_view>
 
@@ -51,10 +53,6 @@ int FormattedWidth(const ExprFormat& format);
 
 // The calendar. Years run from 1 to 9999.
 bool IsValidCivilDate(double year, double month, double day);
-// Days since 1970-01-01 of a valid date (negative before it).
-long long DaysFromCivil(long long year, int month, int day);
-// The date of a day number (days since 1970-01-01).
-void CivilFromDays(long long days, long long* year, int* month, int* day);
 // The date value (seconds since 1970-01-01) of a date, or system-missing when the year, month
 // or day is missing, not a whole number, or out of range (February 30, month 13).
 double DateValue(double year, double month, double day);

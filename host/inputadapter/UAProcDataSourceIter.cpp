@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cstring>
 
+#include "host/output/BpDocument.h"
+#include "host/session/Session.h"
+
 std::string ShowDataValue(const ZIRA_Variable& v, size_t row) {
   std::string text;
   const std::string* label = nullptr;
@@ -31,7 +34,20 @@ UAProcDataSourceIter::UAProcDataSourceIter(UAInputAdapter* adapter, bool)
   fpAdapter->PrepareNewPass();
 }
 
-UAProcDataSourceIter::~UAProcDataSourceIter() = default;
+UAProcDataSourceIter::~UAProcDataSourceIter() { PublishSplit(false); }
+
+void UAProcDataSourceIter::PublishSplit(bool on) {
+  // Output made while a split group is read carries its split values.
+  if (fSplitCols.empty()) return;
+  Session* session = Session::Current();
+  BpDocument* doc = session ? session->Output() : nullptr;
+  if (!doc) return;
+  if (on) {
+    doc->SetCurrentSplit(fSplitLabels);
+  } else {
+    doc->ClearCurrentSplit();
+  }
+}
 
 bool UAProcDataSourceIter::SameSplitValues(size_t a, size_t b) const {
   const ZIRA_DataSource& data = fpAdapter->Data();
@@ -60,6 +76,7 @@ void UAProcDataSourceIter::MakeSplitLabels(size_t row) {
 bool UAProcDataSourceIter::NewSplit() {
   size_t start = fGroupEnd;  // the first case after the previous group
   if (start >= fNCases) {
+    PublishSplit(false);
     fOpen = false;
     fGroupStart = fGroupEnd = fRow = fNCases;
     return false;
@@ -73,7 +90,10 @@ bool UAProcDataSourceIter::NewSplit() {
   fGroupStart = fRow = start;
   fGroupEnd = end;
   fOpen = true;
-  if (!fSplitCols.empty()) MakeSplitLabels(start);
+  if (!fSplitCols.empty()) {
+    MakeSplitLabels(start);
+    PublishSplit(true);
+  }
   fpAdapter->BeginSplit();
   fpAdapter->PrepareNewSplit();
   return true;

@@ -47,6 +47,7 @@ class UAProcDataSourceIter {
  private:
   bool SameSplitValues(size_t a, size_t b) const;
   void MakeSplitLabels(size_t row);
+  void PublishSplit(bool on);
 
   UAInputAdapter* fpAdapter;
   std::vector<int> fSplitCols;

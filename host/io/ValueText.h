@@ -2,6 +2,8 @@
 // the format codes of the descriptor's "zira.format" ("F8.2", "A20", "DATE10", "TIME8").
 #pragma once
 
+#include "host/common/Calendar.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -51,6 +53,3 @@ size_t WriteIsoDate(double seconds, char* buf);
 size_t WriteIsoTime(double seconds, char* buf);
 size_t WriteIsoDateTime(double seconds, char* buf);
 
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian calendar).
-long long DaysFromCivil(long long year, int month, int day);
-void CivilFromDays(long long days, long long* year, int* month, int* day);
