@@ -1,5 +1,6 @@
 #include "host/data/ZIRA_DataSource.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "host/common/StringHelpers.h"
@@ -52,6 +53,17 @@ ZIRA_Variable* ZIRA_DataSource::AddVariable(std::string name, int type, int* out
   fStore->NameChanged();
   if (outIndex) *outIndex = ColumnCount() - 1;
   return fStore->vars.back().get();
+}
+
+void ZIRA_DataSource::RemoveVariablesFrom(int column) {
+  assert(column >= 0 && column <= ColumnCount() &&
+         "host/data/ZIRA_DataSource: column <= ColumnCount()");
+  assert(std::all_of(fStore->splitVars.begin(), fStore->splitVars.end(),
+                     [column](int s) { return s < column; }) &&
+         "host/data/ZIRA_DataSource: split variables are not removed");
+  assert(fStore->weightVar < column && "host/data/ZIRA_DataSource: weight variable is not removed");
+  fStore->vars.erase(fStore->vars.begin() + column, fStore->vars.end());
+  fStore->NameChanged();
 }
 
 void ZIRA_DataSource::SetCaseCount(size_t n) {

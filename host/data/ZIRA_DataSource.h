@@ -61,6 +61,10 @@ class ZIRA_DataSource {
   ZIRA_Variable* MakeVariable(int type, int* outIndex);
   // Appends a named variable; returns null when the name is in use.
   ZIRA_Variable* AddVariable(std::string name, int type, int* outIndex = nullptr);
+  // Removes the variables at columns `column` and after (those appended since the dataset had
+  // `column` variables): the rollback of a command that failed half-way. The split-file and
+  // weight settings must not name a removed variable.
+  void RemoveVariablesFrom(int column);
   // Sets the number of cases; new cases hold system-missing and blank values.
   void SetCaseCount(size_t n);
   // Reorders the cases: new case i is old case order[i]. order is a permutation.
