@@ -1,0 +1,212 @@
+// The accumulators of a categorical predictor.
+#include "featureselection/FSCatAccums.h"
+
+#include <cassert>
+#include <ostream>
+
+#include "featureselection/FSCriteria.h"
+#include "featureselection/FSScreeningRules.h"
+
+// ---- FSCatAccumBase ----
+
+void FSCatAccumBase::AddMissing(double w) {
+  if (!(w > 0)) return;
+  fTotal += w;
+  fMissing += w;
+}
+
+void FSCatAccumBase::CountValid(std::int32_t c, double w) {
+  if (fConstant) {
+    if (fFirstCat == -1) {
+      fFirstCat = c;
+    } else if (c != fFirstCat) {
+      fConstant = false;
+    }
+  }
+  fTotal += w;
+  fValid += 1;
+  assert(fMissing <= fTotal && "featureselection/FSCatAccums: fMissing <= fTotal");
+}
+
+int FSCatAccumBase::GetFirstDeletionReason(const FSSettings& s) const {
+  Sync();
+  return FSCheckCatRules(s, FSCatRuleInput{fTotal, fMissing, fValid, &fPredCounts}, nullptr);
+}
+
+int FSCatAccumBase::ListDeletionReasons(const FSSettings& s, std::vector<int>& reasons) const {
+  reasons.clear();
+  Sync();
+  FSCheckCatRules(s, FSCatRuleInput{fTotal, fMissing, fValid, &fPredCounts}, &reasons);
+  return static_cast<int>(reasons.size());
+}
+
+void FSCatAccumBase::WriteHead(FSFieldSink& out) const {
+  out.Dbl("total", fTotal);
+  out.Dbl("missing", fMissing);
+  out.Int("firstCategory", fFirstCat);
+  out.Bool("constant", fConstant);
+}
+
+void FSCatAccumBase::ReadHead(FSFieldSource& in, const char* cls) {
+  fTotal = in.Dbl("total", cls);
+  fMissing = in.Dbl("missing", cls);
+  fFirstCat = in.Int("firstCategory", cls);
+  fConstant = in.Bool("constant", cls);
+  fValid = 0;  // the unweighted count is not stored
+  if (!(fTotal >= 0.0 && fMissing >= 0.0 && fMissing <= fTotal && std::isfinite(fTotal))) {
+    FSIO::Fail(cls, "the case totals are inconsistent");
+  }
+}
+
+void FSCatAccumBase::DisplayHead(std::ostream& os) const {
+  Sync();
+  os << "Number of variable categories = " << fPredCounts.Size() << "\n";
+  os << "Number of processed cases = " << fTotal << "\n";
+  os << "Number of unweighted valid cases = " << fValid << "\n";
+  os << "Number of missing cases = " << fMissing << "\n";
+  os << "The first non-missing category = " << fFirstCat << "\n";
+  os << (fConstant ? "This is constant\n" : "This is not constant\n");
+  os << "Case counts of predictor categories:\n";
+  fPredCounts.Display(os);
+}
+
+// ---- FSCatAccum ----
+
+void FSCatAccum::AddValue(double predictor, double w, bool countCategories) {
+  if (!(w > 0)) return;
+  const std::int32_t c = FSTruncCategory(predictor);
+  if (countCategories) fPredCounts.Accumulate(c, w);
+  CountValid(c, w);
+}
+
+void FSCatAccum::ComputeCriteria(int, FSCriterionResult& out) const { out = FSCriterionResult{}; }
+
+void FSCatAccum::Write(FSFieldSink& out) const {
+  out.Begin("CAPRE", "FSCatAccum");
+  WriteHead(out);
+  fPredCounts.Write(out);
+  out.End();
+}
+
+void FSCatAccum::Read(FSFieldSource& in) {
+  const char* cls = "FSCatAccum";
+  FSCatAccum tmp;
+  in.Begin("CAPRE", cls, cls);
+  tmp.ReadHead(in, cls);
+  tmp.fPredCounts.Read(in);
+  in.End(cls);
+  *this = std::move(tmp);
+}
+
+void FSCatAccum::Display(std::ostream& os) const {
+  os << "Start of FSCatAccum display\n";
+  DisplayHead(os);
+  os << "End of FSCatAccum display\n";
+}
+
+// ---- FSCatPCatTAccum ----
+
+void FSCatPCatTAccum::AddRecord(double predictor, double target, double w) {
+  if (!(w > 0)) return;
+  const std::int32_t p = FSTruncCategory(predictor);
+  const std::int32_t t = FSTruncCategory(target);
+  fPairCounts.Accumulate({p, t}, w);
+  fMarginsStale = true;
+  CountValid(p, w);
+}
+
+void FSCatPCatTAccum::Sync() const {
+  if (!fMarginsStale) return;
+  fPredCounts.Clear();
+  fTargetCounts.Clear();
+  for (const auto& e : fPairCounts.Entries()) {
+    fPredCounts.Accumulate(e.first.first, e.second);
+    fTargetCounts.Accumulate(e.first.second, e.second);
+  }
+  fMarginsStale = false;
+}
+
+void FSCatPCatTAccum::ComputeCriteria(int criterion, FSCriterionResult& out) const {
+  Sync();
+  FSContingencyCriterion(criterion, fPredCounts, fTargetCounts, fPairCounts, fTotal - fMissing,
+                         out);
+}
+
+void FSCatPCatTAccum::Write(FSFieldSink& out) const {
+  Sync();
+  out.Begin("CAPRA", "FSCatPCatTAccum");
+  WriteHead(out);
+  fPredCounts.Write(out);
+  fTargetCounts.Write(out);
+  fPairCounts.Write(out);
+  out.End();
+}
+
+void FSCatPCatTAccum::Read(FSFieldSource& in) {
+  const char* cls = "FSCatPCatTAccum";
+  FSCatPCatTAccum tmp;
+  in.Begin("CAPRA", cls, cls);
+  tmp.ReadHead(in, cls);
+  tmp.fPredCounts.Read(in);
+  tmp.fTargetCounts.Read(in);
+  tmp.fPairCounts.Read(in);
+  in.End(cls);
+  *this = std::move(tmp);
+}
+
+void FSCatPCatTAccum::Display(std::ostream& os) const {
+  os << "Start of FSCatPCatTAccum display\n";
+  DisplayHead(os);
+  os << "Case counts of target categories:\n";
+  fTargetCounts.Display(os);
+  os << "Case counts of predictor and target category pairs:\n";
+  fPairCounts.Display(os);
+  os << "End of FSCatPCatTAccum display\n";
+}
+
+// ---- FSCatPContTAccum ----
+
+void FSCatPContTAccum::AddRecord(double predictor, double target, double w) {
+  if (!(w > 0)) return;
+  const std::int32_t p = FSTruncCategory(predictor);
+  fPredCounts.Accumulate(p, w);
+  fStats.Accumulate(p, target, w);
+  const double W = fTotal - fMissing;
+  fGrandMean += w / (W + w) * (target - fGrandMean);
+  CountValid(p, w);
+}
+
+void FSCatPContTAccum::ComputeCriteria(int criterion, FSCriterionResult& out) const {
+  out = FSCriterionResult{};
+  if (criterion == kFSFStat) FSAnovaCriterion(fStats, fGrandMean, fTotal - fMissing, out);
+}
+
+void FSCatPContTAccum::Write(FSFieldSink& out) const {
+  out.Begin("CAPCO", "FSCatPContTAccum");
+  WriteHead(out);
+  out.Dbl("grandMean", fGrandMean);
+  fPredCounts.Write(out);
+  fStats.Write(out);
+  out.End();
+}
+
+void FSCatPContTAccum::Read(FSFieldSource& in) {
+  const char* cls = "FSCatPContTAccum";
+  FSCatPContTAccum tmp;
+  in.Begin("CAPCO", cls, cls);
+  tmp.ReadHead(in, cls);
+  tmp.fGrandMean = in.Dbl("grandMean", cls);
+  tmp.fPredCounts.Read(in);
+  tmp.fStats.Read(in);
+  in.End(cls);
+  *this = std::move(tmp);
+}
+
+void FSCatPContTAccum::Display(std::ostream& os) const {
+  os << "Start of FSCatPContTAccum display\n";
+  DisplayHead(os);
+  os << "Grand mean of the target = " << fGrandMean << "\n";
+  os << "Target statistics per predictor category:\n";
+  fStats.Display(os);
+  os << "End of FSCatPContTAccum display\n";
+}

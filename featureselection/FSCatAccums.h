@@ -1,0 +1,117 @@
+// The accumulators of a categorical predictor: without a target (screening), with a
+// categorical target (contingency table) and with a continuous target (target statistics per
+// predictor category).
+#pragma once
+
+#include "featureselection/FSMaps.h"
+#include "featureselection/FSPredTargetAccum.h"
+
+// What the three categorical classes share: weighted total and missing, the unweighted number
+// of valid cases, constant tracking on the category and the predictor category counts.
+// Invariants: 1. 0 <= fMissing <= fTotal (both grow only by positive weights).
+//             2. fFirstCat == -1 exactly while no valid value was added (or it was -1).
+class FSCatAccumBase : public IFSPredTargetAccum {
+ public:
+  void AddMissing(double w) override;
+  bool IsAllMissing() const override { return fMissing == fTotal; }
+  bool IsConstant() const override { return fConstant; }
+  int GetFirstDeletionReason(const FSSettings& s) const override;
+  int ListDeletionReasons(const FSSettings& s, std::vector<int>& reasons) const override;
+  bool IsCategorical() const override { return true; }
+  double GetValidWeight() const override { return fTotal - fMissing; }
+
+  double GetTotal() const { return fTotal; }
+  double GetMissing() const { return fMissing; }
+  int GetValid() const { return fValid; }
+  std::int32_t GetFirstCategory() const { return fFirstCat; }
+  const FSMapICnt& GetCategoryCounts() const {
+    Sync();
+    return fPredCounts;
+  }
+
+ protected:
+  // Brings counts kept in derived form up to date before they are read.
+  virtual void Sync() const {}
+  // Constant tracking, totals and the valid count for one valid case of category c.
+  void CountValid(std::int32_t c, double w);
+  void WriteHead(FSFieldSink& out) const;
+  void ReadHead(FSFieldSource& in, const char* cls);
+  void DisplayHead(std::ostream& os) const;
+
+  double fTotal = 0.0;
+  int fValid = 0;
+  double fMissing = 0.0;
+  std::int32_t fFirstCat = -1;
+  bool fConstant = true;
+  // Mutable: a class may derive it from other counts when it is first read (Sync).
+  mutable FSMapICnt fPredCounts;
+};
+
+// Categorical predictor, no target.
+class FSCatAccum : public FSCatAccumBase {
+ public:
+  void AddRecord(double, double, double) override {}
+  void AddValue(double predictor, double w, bool countCategories) override;
+  void Finalize() override {}
+  void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
+  FSAccumClass GetClassCode() const override { return kFSClassCatAccum; }
+  void Write(FSFieldSink& out) const override;
+  void Read(FSFieldSource& in) override;
+  void Display(std::ostream& os) const override;
+
+ protected:
+  bool AnswersCriterion(int) const override { return false; }
+};
+
+// Categorical predictor, categorical target: predictor, target and pair counts.
+class FSCatPCatTAccum : public FSCatAccumBase {
+ public:
+  void AddRecord(double predictor, double target, double w) override;
+  void AddValue(double, double, bool) override {}
+  void Finalize() override {}
+  void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
+  FSAccumClass GetClassCode() const override { return kFSClassCatPCatTAccum; }
+  void Write(FSFieldSink& out) const override;
+  void Read(FSFieldSource& in) override;
+  void Display(std::ostream& os) const override;
+  const FSMapICnt& GetTargetCounts() const {
+    Sync();
+    return fTargetCounts;
+  }
+  const FSMapPiCnt& GetPairCounts() const { return fPairCounts; }
+
+ protected:
+  bool AnswersCriterion(int c) const override { return c >= 0 && c <= 3; }
+  // The predictor and target counts are the margins of the pair counts: during the pass only
+  // the pairs are counted (one map update per value instead of three), and the margins are
+  // summed from them when first read. With integer frequencies (the default rounding of
+  // weights) the sums are exact, so the margins equal counts kept case by case.
+  void Sync() const override;
+
+ private:
+  mutable FSMapICnt fTargetCounts;
+  FSMapPiCnt fPairCounts;
+  mutable bool fMarginsStale = false;
+};
+
+// Categorical predictor, continuous target: target statistics per predictor category.
+class FSCatPContTAccum : public FSCatAccumBase {
+ public:
+  void AddRecord(double predictor, double target, double w) override;
+  void AddValue(double, double, bool) override {}
+  void Finalize() override { fStats.Finalize(); }
+  void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
+  FSAccumClass GetClassCode() const override { return kFSClassCatPContTAccum; }
+  void Write(FSFieldSink& out) const override;
+  void Read(FSFieldSource& in) override;
+  void Display(std::ostream& os) const override;
+  double GetGrandMean() const { return fGrandMean; }
+  const FSMapIStat& GetTargetStats() const { return fStats; }
+
+ protected:
+  bool AnswersCriterion(int c) const override { return c == kFSFStat; }
+
+ private:
+  double fGrandMean = 0.0;
+  FSMapIStat fStats;
+};

@@ -1,0 +1,256 @@
+// The accumulators of a continuous predictor.
+#include "featureselection/FSContAccums.h"
+
+#include <cassert>
+#include <cmath>
+#include <ostream>
+
+#include "featureselection/FSCriteria.h"
+#include "featureselection/FSScreeningRules.h"
+
+namespace {
+constexpr double kMiss = MCMV::gMissingValue;
+}
+
+// ---- FSContAccumBase ----
+
+void FSContAccumBase::AddMissing(double w) {
+  if (!(w > 0)) return;
+  fTotal += w;
+  fMissing += w;
+}
+
+void FSContAccumBase::TrackConstant(double x) {
+  if (!fConstant) return;
+  if (fFirst == kMiss) {
+    fFirst = x;
+  } else if (x != fFirst) {
+    fConstant = false;
+  }
+}
+
+int FSContAccumBase::GetFirstDeletionReason(const FSSettings& s) const {
+  return FSCheckContRules(s, FSContRuleInput{fTotal, fMissing, GetStdDev(), GetMean()}, nullptr);
+}
+
+int FSContAccumBase::ListDeletionReasons(const FSSettings& s, std::vector<int>& reasons) const {
+  reasons.clear();
+  FSCheckContRules(s, FSContRuleInput{fTotal, fMissing, GetStdDev(), GetMean()}, &reasons);
+  return static_cast<int>(reasons.size());
+}
+
+void FSContAccumBase::WriteHead(FSFieldSink& out) const {
+  out.Dbl("total", fTotal);
+  out.Dbl("missing", fMissing);
+  out.Dbl("firstValue", fFirst);
+  out.Bool("constant", fConstant);
+}
+
+void FSContAccumBase::ReadHead(FSFieldSource& in, const char* cls) {
+  fTotal = in.Dbl("total", cls);
+  fMissing = in.Dbl("missing", cls);
+  fFirst = in.Dbl("firstValue", cls);
+  fConstant = in.Bool("constant", cls);
+  if (!(fTotal >= 0.0 && fMissing >= 0.0 && fMissing <= fTotal && std::isfinite(fTotal))) {
+    FSIO::Fail(cls, "the case totals are inconsistent");
+  }
+}
+
+void FSContAccumBase::DisplayHead(std::ostream& os) const {
+  os << "Number of processed cases = " << fTotal << "\n";
+  os << "Number of missing cases = " << fMissing << "\n";
+  os << "The first non-missing value = ";
+  if (fFirst == kMiss) {
+    os << "<missing>\n";
+  } else {
+    os << fFirst << "\n";
+  }
+  os << (fConstant ? "This is constant\n" : "This is not constant\n");
+}
+
+// ---- FSContAccum ----
+
+void FSContAccum::AddValue(double x, double w, bool accumulateMoments) {
+  if (!(w > 0)) return;
+  TrackConstant(x);
+  if (accumulateMoments) FSWeightedUpdate(x, w, fTotal - fMissing, fMean, fM2);
+  fTotal += w;
+}
+
+void FSContAccum::Finalize() {
+  const double W = fTotal - fMissing;
+  if (W > 1.0) fVariance = fM2 / (W - 1.0);
+}
+
+double FSContAccum::GetStdDev() const { return std::sqrt(fVariance); }
+
+void FSContAccum::ComputeCriteria(int, FSCriterionResult& out) const { out = FSCriterionResult{}; }
+
+void FSContAccum::Write(FSFieldSink& out) const {
+  out.Begin("COPRE", "FSContAccum");
+  WriteHead(out);
+  out.Dbl("mean", fMean);
+  out.Dbl("M2", fM2);
+  out.Dbl("variance", fVariance);
+  out.End();
+}
+
+void FSContAccum::Read(FSFieldSource& in) {
+  const char* cls = "FSContAccum";
+  FSContAccum tmp;
+  in.Begin("COPRE", cls, cls);
+  tmp.ReadHead(in, cls);
+  tmp.fMean = in.Dbl("mean", cls);
+  tmp.fM2 = in.Dbl("M2", cls);
+  tmp.fVariance = in.Dbl("variance", cls);
+  in.End(cls);
+  *this = tmp;
+}
+
+void FSContAccum::Display(std::ostream& os) const {
+  os << "Start of FSContAccum display\n";
+  DisplayHead(os);
+  os << "Mean = " << fMean << "\nSum of squared deviations = " << fM2
+     << "\nVariance = " << fVariance << "\n";
+  os << "End of FSContAccum display\n";
+}
+
+// ---- FSContPCatTAccum ----
+
+void FSContPCatTAccum::AddRecord(double x, double y, double w) {
+  if (!(w > 0)) return;
+  TrackConstant(x);
+  fStats.Accumulate(FSTruncCategory(y), x, w);
+  const double W = fTotal - fMissing;
+  fTotal += w;
+  fGrandMean += w / (W + w) * (x - fGrandMean);
+}
+
+double FSContPCatTAccum::GetStdDev() const {
+  // Pooled: SS = sum over target categories of W_k (grand mean - mean_k)^2 + M2_k.
+  double W = 0.0, ss = 0.0;
+  for (const auto& e : fStats.Entries()) {
+    const double d = fGrandMean - e.second.mean;
+    W += e.second.W;
+    ss += e.second.W * d * d + e.second.M2;
+  }
+  return W > 1.0 ? std::sqrt(ss / (W - 1.0)) : 0.0;
+}
+
+void FSContPCatTAccum::ComputeCriteria(int criterion, FSCriterionResult& out) const {
+  out = FSCriterionResult{};
+  if (criterion != kFSPearson && criterion != kFSLikelihood && criterion != kFSFStat) return;
+  const double N = fTotal - fMissing;
+  FSAnovaCriterion(fStats, fGrandMean, N, out);
+  // Under the ascending tie order of the chi-square lists, -N puts a larger N first.
+  if (criterion != kFSFStat) out.tie2 = -N;
+}
+
+void FSContPCatTAccum::Write(FSFieldSink& out) const {
+  out.Begin("COPRA", "FSContPCatTAccum");
+  WriteHead(out);
+  out.Dbl("grandMean", fGrandMean);
+  fStats.Write(out);
+  out.End();
+}
+
+void FSContPCatTAccum::Read(FSFieldSource& in) {
+  const char* cls = "FSContPCatTAccum";
+  FSContPCatTAccum tmp;
+  in.Begin("COPRA", cls, cls);
+  tmp.ReadHead(in, cls);
+  tmp.fGrandMean = in.Dbl("grandMean", cls);
+  tmp.fStats.Read(in);
+  in.End(cls);
+  *this = std::move(tmp);
+}
+
+void FSContPCatTAccum::Display(std::ostream& os) const {
+  os << "Start of FSContPCatTAccum display\n";
+  DisplayHead(os);
+  os << "Grand mean of the predictor = " << fGrandMean << "\n";
+  os << "Predictor statistics per target category:\n";
+  fStats.Display(os);
+  os << "End of FSContPCatTAccum display\n";
+}
+
+// ---- FSContPContTAccum ----
+
+void FSContPContTAccum::AddRecord(double x, double y, double w) {
+  if (!(w > 0)) return;
+  TrackConstant(x);
+  const double W = fTotal - fMissing;
+  fTotal += w;
+  const double f = w / (W + w);
+  const double g = (W + w) / w;
+  const double dx = (x - fMeanX) * f;
+  const double dy = (y - fMeanY) * f;
+  const double h = g * dx * W;
+  fM2X += h * dx;
+  fCrossProd += h * dy;
+  fMeanX += dx;
+  fMeanY += dy;
+  fM2Y += g * dy * W * dy;
+}
+
+void FSContPContTAccum::Finalize() {
+  fCorr = kMiss;
+  const double W = fTotal - fMissing;
+  if (W <= 1.0) {
+    fVarX = 0.0;
+    fVarY = 0.0;
+    return;
+  }
+  fVarX = fM2X / (W - 1.0);
+  fVarY = fM2Y / (W - 1.0);
+  if (fVarX > 0.0 && fVarY > 0.0) {
+    fCorr = (fCrossProd / (W - 1.0)) / std::sqrt(fVarX) / std::sqrt(fVarY);
+  }
+}
+
+double FSContPContTAccum::GetStdDev() const {
+  return fVarX == kMiss || !(fVarX > 0.0) ? 0.0 : std::sqrt(fVarX);
+}
+
+void FSContPContTAccum::ComputeCriteria(int criterion, FSCriterionResult& out) const {
+  out = FSCriterionResult{};
+  if (criterion == kFSFStat || criterion == kFSTStat) {
+    FSCorrelationCriterion(fCorr, fTotal - fMissing, out);
+  }
+}
+
+void FSContPContTAccum::Write(FSFieldSink& out) const {
+  out.Begin("COPCO", "FSContPContTAccum");
+  WriteHead(out);
+  out.Dbl("meanX", fMeanX);
+  out.Dbl("M2X", fM2X);
+  out.Dbl("meanY", fMeanY);
+  out.Dbl("M2Y", fM2Y);
+  out.Dbl("crossProduct", fCrossProd);
+  out.End();
+}
+
+void FSContPContTAccum::Read(FSFieldSource& in) {
+  const char* cls = "FSContPContTAccum";
+  FSContPContTAccum tmp;
+  in.Begin("COPCO", cls, cls);
+  tmp.ReadHead(in, cls);
+  tmp.fMeanX = in.Dbl("meanX", cls);
+  tmp.fM2X = in.Dbl("M2X", cls);
+  tmp.fMeanY = in.Dbl("meanY", cls);
+  tmp.fM2Y = in.Dbl("M2Y", cls);
+  tmp.fCrossProd = in.Dbl("crossProduct", cls);
+  in.End(cls);
+  *this = tmp;
+}
+
+void FSContPContTAccum::Display(std::ostream& os) const {
+  os << "Start of FSContPContTAccum display\n";
+  DisplayHead(os);
+  os << "Predictor mean = " << fMeanX << ", sum of squared deviations = " << fM2X << "\n";
+  os << "Target mean = " << fMeanY << ", sum of squared deviations = " << fM2Y << "\n";
+  os << "Sum of cross-products = " << fCrossProd << "\n";
+  os << "Predictor variance = " << fVarX << ", target variance = " << fVarY
+     << ", correlation = " << fCorr << "\n";
+  os << "End of FSContPContTAccum display\n";
+}

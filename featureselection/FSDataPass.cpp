@@ -1,0 +1,303 @@
+// The data passes of the predictor set: records with a target, records without a target and
+// transactions; with weights, record layout, missing values, counters and progress reports.
+#include "featureselection/FSPredictorSet.h"
+
+#include <cassert>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+// The record's frequency weight after conversion; false when the record is to be skipped
+// (system-missing, not finite, or not positive after conversion).
+bool ConvertWeight(double raw, int conversion, double& w) {
+  if (raw == MCMV::gMissingValue || !std::isfinite(raw)) return false;
+  if (conversion == kFSWeightRound) {
+    w = std::floor(raw + 0.5);
+  } else if (conversion == kFSWeightTruncate) {
+    w = std::floor(raw);
+  } else {
+    w = raw;
+  }
+  return w > 0.0;
+}
+
+// The integer part of v + 0.5 (the transaction's predictor index); INT_MIN when v is not a
+// usable number, which no predictor index matches.
+int RoundIndex(double v) {
+  const double r = v + 0.5;
+  if (!(r > INT_MIN && r < 2147483647.0)) return INT_MIN;
+  return static_cast<int>(r);
+}
+
+// Reports progress every `skip` + 1 steps.
+class Progress {
+ public:
+  Progress(FSProgressListener* listener, int skip, double start, double before)
+      : fpListener(listener), fSkip(skip), fCountdown(skip), fStart(start), fBefore(before) {}
+  void Step(int records, int predictors) {
+    if (!fpListener) return;
+    if (fCountdown > 0) {
+      --fCountdown;
+      return;
+    }
+    FSReporter report(records, predictors, FSClockSeconds() - fStart + fBefore);
+    fpListener->Progress(&report);
+    fCountdown = fSkip;
+  }
+
+ private:
+  FSProgressListener* fpListener;
+  int fSkip;
+  int fCountdown;
+  double fStart;
+  double fBefore;
+};
+
+}  // namespace
+
+std::vector<int> FSPredictorSet::ColumnsOfPredictors() const {
+  // Predictors are the record's fields in order with the target, case identifier and
+  // frequency weight columns left out, wherever those lie.
+  const int target = fpSettings->GetTargetPosition();
+  const int caseId = fpSettings->GetCaseIdPosition();
+  const int weight = fpSettings->GetFrequencyWeightPosition();
+  std::vector<int> cols(static_cast<std::size_t>(fNumPreds));
+  int k = 0;
+  for (int j = 0; j < fNumPreds; ++j) {
+    while (k == target || k == caseId || k == weight) ++k;
+    cols[static_cast<std::size_t>(j)] = k++;
+  }
+  return cols;
+}
+
+void FSPredictorSet::ReportPredictors(int& countdown, int done, double startElapsed) const {
+  FSProgressListener* listener = fpSettings->GetProgressListener();
+  if (!listener) return;
+  if (countdown > 0) {
+    --countdown;
+    return;
+  }
+  FSReporter report(-1, done, fElapsed + FSClockSeconds() - startElapsed);
+  listener->Progress(&report);
+  countdown = fpSettings->GetPredictorsToSkip();
+}
+
+FSStatus FSPredictorSet::PassWithTarget(MCCommon::RecordIterator* it, int maxRecords) {
+  Allocate(true);
+  fPassCompleted = false;
+  if (maxRecords < 0) maxRecords = INT_MAX;
+  const int conversion = fpSettings->GetWeightConversion();
+  const int targetPos = fpSettings->GetTargetPosition();
+  const int weightPos = fpSettings->GetFrequencyWeightPosition();
+  const bool targetCat = fpSettings->IsTargetCategorical();
+  const std::vector<int> cols = ColumnsOfPredictors();
+  std::vector<char> isCat(static_cast<std::size_t>(fNumPreds));
+  for (int j = 0; j < fNumPreds; ++j) isCat[j] = fpSettings->IsPredictorCategorical(j);
+  const double start = FSClockSeconds();
+  Progress progress(fpSettings->GetProgressListener(), fpSettings->GetRecordsToSkip(), start,
+                    fElapsed);
+
+  int processed = 0;
+  while (it && processed < maxRecords && !fpCancel->IsCancelled() && it->Next()) {
+    const MCCommon::Record* rec = it->Current();
+    if (!rec) break;
+    double w = 1.0;
+    if (weightPos >= 0) {
+      if (!ConvertWeight(rec->ValueOr(weightPos), conversion, w)) continue;
+      fNoValidWeight = false;
+    }
+    ++processed;
+    const double target = rec->ValueOr(targetPos);
+    const bool targetMissing = targetCat ? FSIsCatMissing(target) : FSIsContMissing(target);
+    bool anyValid = false;
+    if (!targetMissing) {
+      const double* values = rec->GetAll();
+      const int size = rec->Size();
+      for (int j = 0; j < fNumPreds; ++j) {
+        const int col = cols[static_cast<std::size_t>(j)];
+        if (col >= size) break;
+        IFSPredTargetAccum* a = fvpAccum[static_cast<std::size_t>(j)].get();
+        if (!a) continue;
+        const double v = values[col];
+        if (isCat[j] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+          a->AddMissing(w);
+        } else {
+          fNoValidData = false;
+          anyValid = true;
+          a->AddRecord(v, target, w);
+        }
+      }
+    }
+    if (anyValid) {
+      fWeightedValid += w;
+      ++fValid;
+      if (fpTargetCounts) fpTargetCounts->Add(FSTruncCategory(target), w);
+    } else {
+      fWeightedExcluded += w;
+      ++fExcluded;
+    }
+    progress.Step(processed, -1);
+  }
+  fStatus = kFSSetAccumulated;
+  AddElapsed(FSClockSeconds() - start);
+  if (weightPos >= 0 && fNoValidWeight) return FSStatus(kFSNoValidWeight, false);
+  if (fNoValidData) return FSStatus(kFSNoValidData, false);
+  return FSStatus();
+}
+
+FSStatus FSPredictorSet::PassWithoutTarget(MCCommon::RecordIterator* it, int maxRecords) {
+  Allocate(false);
+  fPassCompleted = false;
+  fWeightedValid = fWeightedExcluded = 0.0;
+  fValid = fExcluded = 0;
+  if (maxRecords < 0) maxRecords = INT_MAX;
+  const int conversion = fpSettings->GetWeightConversion();
+  const int weightPos = fpSettings->GetFrequencyWeightPosition();
+  const std::vector<int> cols = ColumnsOfPredictors();
+  const int lastCol = fNumPreds > 0 ? cols.back() : -1;
+  std::vector<char> isCat(static_cast<std::size_t>(fNumPreds));
+  for (int j = 0; j < fNumPreds; ++j) isCat[j] = fpSettings->IsPredictorCategorical(j);
+  std::vector<IFSPredTargetAccum*> accums(static_cast<std::size_t>(fNumPreds));
+  for (int j = 0; j < fNumPreds; ++j) accums[j] = fvpAccum[static_cast<std::size_t>(j)].get();
+  const double start = FSClockSeconds();
+  Progress progress(fpSettings->GetProgressListener(), fpSettings->GetRecordsToSkip(), start,
+                    fElapsed);
+
+  int processed = 0;
+  while (it && processed < maxRecords && !fpCancel->IsCancelled() && it->Next()) {
+    const MCCommon::Record* rec = it->Current();
+    if (!rec) break;
+    double w = 1.0;
+    if (weightPos >= 0) {
+      if (!ConvertWeight(rec->ValueOr(weightPos), conversion, w)) continue;
+      fNoValidWeight = false;
+    }
+    ++processed;
+    const double* values = rec->GetAll();
+    const int size = rec->Size();
+    bool anyValid = false;
+    if (lastCol < size) {
+      for (int j = 0; j < fNumPreds; ++j) {
+        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
+        if (!a) continue;
+        const double v = values[cols[static_cast<std::size_t>(j)]];
+        if (isCat[j] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+          a->AddMissing(w);
+        } else {
+          anyValid = true;
+          a->AddValue(v, w, true);
+        }
+      }
+    } else {
+      // A short record: the fields it lacks count as missing values.
+      for (int j = 0; j < fNumPreds; ++j) {
+        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
+        if (!a) continue;
+        const int col = cols[static_cast<std::size_t>(j)];
+        const double v = col < size ? values[col] : MCMV::gMissingValue;
+        if (isCat[j] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+          a->AddMissing(w);
+        } else {
+          anyValid = true;
+          a->AddValue(v, w, true);
+        }
+      }
+    }
+    if (anyValid) {
+      fNoValidData = false;
+      fWeightedValid += w;
+      ++fValid;
+    } else {
+      fWeightedExcluded += w;
+      ++fExcluded;
+    }
+    progress.Step(processed, -1);
+  }
+  fStatus = kFSSetAccumulated;
+  AddElapsed(FSClockSeconds() - start);
+  if (weightPos >= 0 && fNoValidWeight) return FSStatus(kFSNoValidWeight, true);
+  if (fNoValidData) return FSStatus(kFSNoValidData, true);
+  return FSStatus();
+}
+
+FSStatus FSPredictorSet::TransactionPass(MCCommon::RecordIterator* it) {
+  Allocate(true);
+  fPassCompleted = false;
+  const bool targetCat = fpSettings->IsTargetCategorical();
+  const double start = FSClockSeconds();
+  Progress progress(fpSettings->GetProgressListener(), fpSettings->GetRecordsToSkip(), start,
+                    fElapsed);
+  auto addMissing = [this](int from, int to) {  // predictors from..to-1 get a missing value
+    for (int q = std::max(from, 0); q < to && q < fNumPreds; ++q) {
+      if (IFSPredTargetAccum* a = fvpAccum[static_cast<std::size_t>(q)].get()) a->AddMissing(1.0);
+    }
+  };
+
+  FSStatus st;
+  double prevId = -99.0;
+  bool open = false, targetValid = false, anyValid = false;
+  double target = 0.0;
+  int lastIdx = -1, validCases = 0;
+  auto closeCase = [&]() {
+    if (!open) return;
+    if (targetValid) addMissing(lastIdx + 1, fNumPreds);
+    if (targetValid && anyValid) {
+      fWeightedValid += 1.0;
+      ++fValid;
+      if (fpTargetCounts) fpTargetCounts->Add(FSTruncCategory(target), 1.0);
+    } else {
+      fWeightedExcluded += 1.0;
+      ++fExcluded;
+    }
+    open = false;
+  };
+
+  while (it && !fpCancel->IsCancelled() && it->Next()) {
+    const MCCommon::Record* rec = it->Current();
+    if (!rec) break;
+    const double id = rec->ValueOr(0);
+    if (!open || !(id == prevId)) {
+      closeCase();
+      prevId = id;
+      target = rec->ValueOr(3);
+      targetValid = !(targetCat ? FSIsCatMissing(target) : FSIsContMissing(target));
+      anyValid = false;
+      lastIdx = -1;
+      open = true;
+      if (targetValid) progress.Step(++validCases, -1);
+    }
+    if (!targetValid) continue;
+    const int p = RoundIndex(rec->ValueOr(1));
+    if (p < 0 || p >= fNumPreds) {
+      st = FSStatus(kFSTransactionIndex, false, p, fNumPreds, FSTruncCategory(id));
+      break;
+    }
+    if (p <= lastIdx) {
+      st = FSStatus(kFSTransactionOrder, false, lastIdx, p, FSTruncCategory(id));
+      break;
+    }
+    addMissing(lastIdx + 1, p);
+    if (IFSPredTargetAccum* a = fvpAccum[static_cast<std::size_t>(p)].get()) {
+      const double v = rec->ValueOr(2);
+      const bool cat = fpSettings->IsPredictorCategorical(p);
+      // Here a categorical value is missing only when it equals -1 (no truncation), or
+      // lies outside the range of category codes.
+      const bool missing =
+          FSIsContMissing(v) || (cat && (v == -1.0 || !(v > -2147483649.0 && v < 2147483648.0)));
+      if (missing) {
+        a->AddMissing(1.0);
+      } else {
+        fNoValidData = false;
+        anyValid = true;
+        a->AddRecord(v, target, 1.0);
+      }
+    }
+    lastIdx = p;
+  }
+  if (st.IsOK()) closeCase();
+  fStatus = kFSSetAccumulated;
+  AddElapsed(FSClockSeconds() - start);
+  if (st.IsOK() && fNoValidData) st = FSStatus(kFSNoValidData, false);
+  return st;
+}
