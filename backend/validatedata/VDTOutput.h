@@ -1,0 +1,94 @@
+// The VALIDATEDATA output object: opens each split group's tables at its first case, takes
+// rows while the cases are read (identifier checks, empty cases, case report), fills the
+// summary tables when the group is done, warns about tables left empty, and writes the
+// closing notes on the saved variables.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/common/ZiraTypes.h"
+
+class VDTValidSpecs;
+class VDTFactory;
+class VDTProcAdapter;
+class VDTRuleSpecs;
+class ProcedureDataSource;
+class BpProcedure;
+class BpPivotTable;
+class BpDimension;
+class BpGroup;
+class BpCellText;
+class BpCategory;
+
+// Invariants:
+//  1. the four constructor arguments are never null;
+//  2. a row count is 0 whenever its table is null.
+// Every table and dimension pointer is borrowed from the output document, which owns them.
+class VDTOutput {
+ public:
+  using IdValues = std::vector<const OBS*>;  // per identifier variable; null = missing/blank
+
+  VDTOutput(const VDTValidSpecs* pValidSpecs, VDTFactory* pFactory,
+            ProcedureDataSource* pActiveDS, BpProcedure* pProcedure);
+  ~VDTOutput();
+  VDTOutput(const VDTOutput&) = delete;
+  VDTOutput& operator=(const VDTOutput&) = delete;
+
+  void RefreshAdapter();
+  void StartSplit();
+  void AddIncomplIdRow(const IdValues& ids, long caseNumber);
+  void AddDuplicIdRow(const IdValues& ids, const std::vector<long>& caseNumbers, int groupNumber);
+  void AddCaseChecksRow(const IdValues& ids, long caseNumber);
+  void AddCaseReportRow(const std::vector<const VDTRuleSpecs*>& violStandRules,
+                        const std::vector<int>& ruleCounts,
+                        const std::vector<const VDTRuleSpecs*>& violCustRules,
+                        const IdValues& ids, long caseNumber);
+  void WriteSplitTables();
+  void EndSplit();
+  void AddCreatedVarNotes();
+  void WarnOutputNotDisplayed();
+
+ private:
+  void ReleaseTables();
+  void WriteVarChecks();
+  void WriteRuleDescriptions();
+  void WriteVarSummary();
+  void WriteRuleSummary();
+  void WriteCrossVarRules();
+  // The standard rules with violations in this split group: Range rules, then List rules,
+  // each in ascending rule number.
+  std::vector<const VDTRuleSpecs*> OrderedStandRules() const;
+  void BuildRuleDescription(const VDTRuleSpecs& rule, BpCategory* cell) const;
+  // One category per identifier variable under `parent`, each with its value as the cell.
+  void AddIdentifierCells(BpGroup* parent, const IdValues& ids) const;
+  bool IsSplitFileActive() const;
+
+  const VDTValidSpecs* fpValidSpecs;
+  VDTFactory* fpFactory;
+  const VDTProcAdapter* fpAdapter;
+  ProcedureDataSource* fpActiveDS;
+  BpProcedure* fpProcedure;
+  BpPivotTable* fpVarChecksTable = nullptr;
+  BpPivotTable* fpRuleDescTable = nullptr;
+  BpPivotTable* fpVarSummaryTable = nullptr;
+  BpPivotTable* fpRuleSummaryTable = nullptr;
+  BpPivotTable* fpCrossVarTable = nullptr;
+  BpPivotTable* fpIncomplIdTable = nullptr;
+  BpDimension* fpIncomplIdCaseDim = nullptr;
+  BpDimension* fpIncomplIdIdentDim = nullptr;
+  int fNIncomplIdRows = 0;
+  BpPivotTable* fpDuplicIdTable = nullptr;
+  BpDimension* fpDuplicIdGroupDim = nullptr;
+  BpDimension* fpDuplicIdIdentDim = nullptr;
+  int fNDuplicIdRows = 0;
+  BpPivotTable* fpCaseChecksTable = nullptr;
+  BpDimension* fpCaseChecksNumberDim = nullptr;
+  BpDimension* fpCaseChecksInfoDim = nullptr;
+  int fNCaseChecksRows = 0;
+  BpPivotTable* fpCaseReportTable = nullptr;
+  BpDimension* fpCaseReportCaseDim = nullptr;
+  BpDimension* fpCaseReportInfoDim = nullptr;
+  int fNCaseReportRows = 0;
+  bool fWarnEmptyOutput = true;
+};

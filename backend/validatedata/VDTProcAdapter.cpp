@@ -1,0 +1,361 @@
+#include "backend/validatedata/VDTProcAdapter.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "backend/validatedata/VDTOutput.h"
+#include "backend/validatedata/VDTRuleSpecs.h"
+#include "backend/validatedata/VDTRun.h"
+#include "backend/validatedata/VDTValidSpecs.h"
+
+#define VDT_ASSERT(expr) assert((expr) && "backend/validatedata/VDTProcAdapter: " #expr)
+
+VDTProcAdapter::VDTProcAdapter(const VDTValidSpecs* specs, const ZIRA_DataSource* data,
+                               ObsVecMap* duplicMap, DuplicGroups* duplicGroups,
+                               int emptyCaseVar, int incompIdVar, int duplicIdVar,
+                               int ruleViolVar)
+    : UAInputAdapter(specs->GetVarValidSpecs(), data), fpVDTValidSpecs(specs),
+      fpDuplicIdVec(duplicGroups), fEmptyCaseVar(emptyCaseVar), fIncompIdVar(incompIdVar),
+      fDuplicIdVar(duplicIdVar), fRuleViolVar(ruleViolVar) {
+  if (duplicMap) fPassInd = 1;
+  Init(duplicMap);
+}
+
+VDTProcAdapter::VDTProcAdapter(const VDTValidSpecs* specs, const ZIRA_DataSource* data,
+                               ObsVecMap* duplicMap, DuplicGroups* duplicGroups)
+    : UAInputAdapter(specs->GetVarValidSpecs(), data), fpVDTValidSpecs(specs),
+      fpDuplicIdVec(duplicGroups) {
+  fPassInd = 0;
+  VDT_ASSERT(specs->GetNCaseIdVars() > 0);
+  VDT_ASSERT(duplicMap != 0);
+  Init(duplicMap);
+}
+
+VDTProcAdapter::~VDTProcAdapter() = default;
+
+void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
+  const VDTValidSpecs& s = *fpVDTValidSpecs;
+  fNAnalysVars = s.GetNAnalysVars();
+  fNCaseIdVars = s.GetNCaseIdVars();
+  fCaseIdValues.assign(static_cast<size_t>(fNCaseIdVars), nullptr);
+  fMinViolations = s.GetMinViolations();
+  fCaseLimit = s.GetCaseLimit();
+
+  int nCols = Data().ColumnCount();
+  fCaseValueReaders.reserve(static_cast<size_t>(nCols));
+  for (int c = 0; c < nCols; ++c)
+    fCaseValueReaders.push_back(std::make_unique<UACaseValueReader>(GetCaseIterator(), c, false));
+
+  fAnalysVarPos.assign(static_cast<size_t>(nCols), -1);
+  for (int i = 0; i < fNAnalysVars; ++i) {
+    int col = (*s.GetAnalysVarList())[static_cast<size_t>(i)];
+    VDT_ASSERT(col >= 0);
+    fAnalysVarPos[static_cast<size_t>(col)] = i;
+  }
+
+  fMaxNStandRules = static_cast<int>(Data().GetAttributes().Values("$VD.SRule").size());
+  size_t nStand = static_cast<size_t>(fMaxNStandRules);
+  fVarRuleCounts.assign(static_cast<size_t>(fNAnalysVars) * nStand, 0);
+  fVarCounts.assign(static_cast<size_t>(fNAnalysVars), 0);
+  fStandRuleCounts.assign(nStand, 0);
+  fStandRules.assign(nStand, nullptr);
+  fViolStandRules.assign(nStand, nullptr);
+  fCaseRuleCounts.assign(nStand, 0);
+  if (const auto* all = s.GetAllStandRuleSpecs()) {
+    for (const VDTRuleSpecs& r : *all) {
+      int n = r.GetRuleInd();
+      VDT_ASSERT(n >= 1 && n <= fMaxNStandRules);
+      fStandRules[static_cast<size_t>(n - 1)] = &r;
+    }
+  }
+
+  fMaxNCustRules = static_cast<int>(Data().GetAttributes().Values("$VD.CRule").size());
+  fCustRuleCounts.assign(static_cast<size_t>(fMaxNCustRules), 0);
+  fCustRules.assign(static_cast<size_t>(fMaxNCustRules), nullptr);
+  fViolCustRules.assign(static_cast<size_t>(s.GetNCustRules()), nullptr);
+  if (const auto* cust = s.GetCustRuleSpecs()) {
+    for (const VDTRuleSpecs& r : *cust) {
+      int n = r.GetRuleInd();
+      VDT_ASSERT(n >= 1 && n <= fMaxNCustRules);
+      fCustRules[static_cast<size_t>(n - 1)] = &r;
+    }
+  }
+
+  if (duplicMap) {
+    VDT_ASSERT(s.GetDuplicIdCheck() || fDuplicIdVar >= 0 || fPassInd == 0);
+    fpDuplicIdMap = duplicMap;
+    fKeySpec = duplicMap->GetKeySpec();
+    fNCaseIdObs = duplicMap->CellSize() - 3;
+    VDT_ASSERT(fNCaseIdObs > 1);
+    fKeyBuffer.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
+  }
+}
+
+void VDTProcAdapter::SetOutput(VDTOutput* output) {
+  VDT_ASSERT(output != 0);
+  fpOutput = output;
+}
+
+bool VDTProcAdapter::IsMissingOrBlank(int column) const {
+  const UACaseValueReader& r = *fCaseValueReaders[static_cast<size_t>(column)];
+  int width = r.GetStringWidth();
+  if (width == 0) return !r.IsValid();
+  const char* s = r.GetValue()->c;
+  for (int i = 0; i < width; ++i)
+    if (s[i] != ' ') return false;
+  return true;
+}
+
+bool VDTProcAdapter::CheckEmptyCase() {
+  const VDTValidSpecs& s = *fpVDTValidSpecs;
+  const auto* scope = s.GetAllVarList() ? s.GetAllVarList() : s.GetAnalysVarList();
+  bool empty = true;
+  if (scope) {
+    for (int col : *scope) {
+      if (!IsMissingOrBlank(col)) {
+        empty = false;
+        break;
+      }
+    }
+  }
+  if (empty) {
+    ++fNEmptyCases;
+    if (s.GetEmptyCaseCheck() && fpOutput && scope && !scope->empty())
+      fpOutput->AddCaseChecksRow(fCaseIdValues, GetCaseNumber());
+  }
+  if (fEmptyCaseVar >= 0) GetCaseIterator()->SetColumnValue(fEmptyCaseVar, empty ? 1.0 : 0.0);
+  return empty;
+}
+
+bool VDTProcAdapter::CheckIncompleteId() {
+  bool incomplete = false;
+  for (const OBS* v : fCaseIdValues) {
+    if (!v) {
+      incomplete = true;
+      break;
+    }
+  }
+  if (incomplete) {
+    ++fNIncompIdCases;
+    if (fpVDTValidSpecs->GetIncomplIdCheck() && fpOutput)
+      fpOutput->AddIncomplIdRow(fCaseIdValues, GetCaseNumber());
+  }
+  if (fIncompIdVar >= 0) GetCaseIterator()->SetColumnValue(fIncompIdVar, incomplete ? 1.0 : 0.0);
+  return incomplete;
+}
+
+bool VDTProcAdapter::ProcessCase() {
+  const VDTValidSpecs& s = *fpVDTValidSpecs;
+  bool final = fpDuplicIdMap == nullptr || fPassInd == 1;
+  if (final && IsFirstCaseOfSplit() && fpOutput) fpOutput->StartSplit();
+  if (final && vdt::GetCaseHook()) vdt::GetCaseHook()(GetCaseNumber());
+
+  const auto* ids = s.GetCaseIdVarList();
+  for (int i = 0; i < fNCaseIdVars; ++i) {
+    int col = (*ids)[static_cast<size_t>(i)];
+    fCaseIdValues[static_cast<size_t>(i)] =
+        IsMissingOrBlank(col) ? nullptr : fCaseValueReaders[static_cast<size_t>(col)]->GetValue();
+  }
+
+  if (final && (s.GetEmptyCaseCheck() || !s.GetEmptyCaseVarName().empty())) CheckEmptyCase();
+
+  bool idWork = fNCaseIdVars > 0 &&
+                (s.GetIncomplIdCheck() || !s.GetIncomplIdVarName().empty() ||
+                 s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
+  if (fPassInd == 1 || idWork) {
+    bool complete = true;
+    for (const OBS* v : fCaseIdValues) {
+      if (!v) {
+        complete = false;
+        break;
+      }
+    }
+    if (final) CheckIncompleteId();
+    bool duplicWork = fNCaseIdVars > 0 && (s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
+    if ((fPassInd == 1 || duplicWork) && fpDuplicIdMap) CheckDuplicateId(complete);
+  }
+
+  if (final && (s.GetNStandRules() >= 1 || s.GetNCustRules() >= 1) &&
+      (s.GetSummaryByVar() || s.GetSummaryByRule() || s.GetCaseReportDisplay() ||
+       !s.GetRuleViolVarName().empty()))
+    CheckRules();
+  return true;
+}
+
+void VDTProcAdapter::CheckDuplicateId(bool complete) {
+  VDT_ASSERT(fpDuplicIdMap != 0);
+  long c = GetCaseNumber();
+  double* payload = nullptr;
+  if (complete) {
+    // The key: each identifier's whole cells, then the split-group number.
+    size_t k = 0;
+    for (size_t i = 0; i < fCaseIdValues.size(); ++i) {
+      int cells = fKeySpec[i].cells;
+      std::memcpy(&fKeyBuffer[k], fCaseIdValues[i], sizeof(OBS) * static_cast<size_t>(cells));
+      k += static_cast<size_t>(cells);
+    }
+    fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());
+    payload = fpDuplicIdMap->Contains(fKeyBuffer.data());
+  }
+
+  if (fPassInd == 0) {
+    if (!complete) return;
+    if (payload) {
+      long origCaseCount = static_cast<long>(payload[1]);
+      long globalCaseCount = c;
+      VDT_ASSERT(origCaseCount < globalCaseCount);
+      int g = static_cast<int>(payload[0]);
+      if (g > 0) {
+        size_t nDuplicGroups = fpDuplicIdVec->size();
+        int origLocalGroupInd = g - 1;
+        VDT_ASSERT(static_cast<size_t>(origLocalGroupInd) < nDuplicGroups);
+        (*fpDuplicIdVec)[static_cast<size_t>(origLocalGroupInd)].push_back(c);
+      } else {
+        fpDuplicIdVec->push_back({origCaseCount, c});
+        payload[0] = static_cast<double>(fpDuplicIdVec->size());
+        ++fNDuplicGroups;
+      }
+    } else {
+      double* p = fpDuplicIdMap->Insert(fKeyBuffer.data());
+      p[0] = 0;
+      p[1] = static_cast<double>(c);
+      p[2] = 0;
+    }
+    return;
+  }
+
+  int g = 0;
+  if (complete) {
+    const double* pValueObs = payload;
+    VDT_ASSERT(pValueObs != 0);
+    g = static_cast<int>(payload[0]);
+  }
+  double n = 0;
+  bool firstOfGroup = false;
+  if (g > 0) {
+    size_t groupId = static_cast<size_t>(g);
+    VDT_ASSERT(groupId <= fpDuplicIdVec->size());
+    if (static_cast<double>(c) == payload[1]) {
+      ++fNDuplicGroups;
+      n = fGroupIdBase + fNDuplicGroups;
+      payload[2] = n;
+      firstOfGroup = true;
+    } else {
+      n = payload[2];
+    }
+    double globalGroupId = n;
+    VDT_ASSERT(globalGroupId > 0);
+  }
+  if (firstOfGroup && fpVDTValidSpecs->GetDuplicIdCheck()) {
+    VDT_ASSERT(fpOutput != 0);
+    fpOutput->AddDuplicIdRow(fCaseIdValues, (*fpDuplicIdVec)[static_cast<size_t>(g - 1)],
+                             static_cast<int>(n));
+  }
+  if (fDuplicIdVar >= 0) GetCaseIterator()->SetColumnValue(fDuplicIdVar, n);
+}
+
+bool VDTProcAdapter::IsViolated(int outcomeCol) const {
+  if (outcomeCol < 0) return false;
+  const UACaseValueReader& r = *fCaseValueReaders[static_cast<size_t>(outcomeCol)];
+  return r.GetStringWidth() == 0 && r.IsValid() && r.GetNumber() == 1.0;
+}
+
+void VDTProcAdapter::CheckRules() {
+  const VDTValidSpecs& s = *fpVDTValidSpecs;
+  bool report = s.GetCaseReportDisplay();
+  std::fill(fViolStandRules.begin(), fViolStandRules.end(), nullptr);
+  std::fill(fViolCustRules.begin(), fViolCustRules.end(), nullptr);
+  if (report) std::fill(fCaseRuleCounts.begin(), fCaseRuleCounts.end(), 0);
+  int n = 0;
+
+  const auto* stand = s.GetStandRuleSpecs();
+  for (int i = 0; i < s.GetNStandRules(); ++i) {
+    const VDTRuleSpecs& rule = (*stand)[static_cast<size_t>(i)];
+    if (!IsViolated(rule.GetOutcomeVarInd())) continue;
+    int r = rule.GetRuleInd();
+    int col = rule.GetAnalysVarInd();
+    int position = col >= 0 ? fAnalysVarPos[static_cast<size_t>(col)] : -1;
+    if (r >= 1 && r <= fMaxNStandRules && position >= 0 && position < fNAnalysVars) {
+      VDT_ASSERT(position >= 0);
+      ++fVarRuleCounts[static_cast<size_t>(position) * static_cast<size_t>(fMaxNStandRules) +
+                       static_cast<size_t>(r - 1)];
+      ++fVarCounts[static_cast<size_t>(position)];
+      ++fStandRuleCounts[static_cast<size_t>(r - 1)];
+      ++fNStandViolations;
+    }
+    ++n;
+    if (report && r >= 1 && r <= fMaxNStandRules) {
+      fViolStandRules[static_cast<size_t>(r - 1)] = fStandRules[static_cast<size_t>(r - 1)];
+      ++fCaseRuleCounts[static_cast<size_t>(r - 1)];
+    }
+  }
+
+  const auto* cust = s.GetCustRuleSpecs();
+  for (int k = 0; k < s.GetNCustRules(); ++k) {
+    const VDTRuleSpecs& rule = (*cust)[static_cast<size_t>(k)];
+    if (!IsViolated(rule.GetOutcomeVarInd())) continue;
+    int r = rule.GetRuleInd();
+    if (r >= 1 && r <= fMaxNCustRules) ++fCustRuleCounts[static_cast<size_t>(r - 1)];
+    ++fNCustViolations;
+    ++n;
+    if (report) fViolCustRules[static_cast<size_t>(k)] = &rule;
+  }
+
+  // The test lets one case more than the limit through: the output object shows at most the
+  // limit and notes on that extra case that more cases had violations.
+  if (report && n > 0 && n >= fMinViolations && (fCaseLimit == 0 || fNReportedCases <= fCaseLimit)) {
+    if (fpOutput)
+      fpOutput->AddCaseReportRow(fViolStandRules, fCaseRuleCounts, fViolCustRules, fCaseIdValues,
+                                 GetCaseNumber());
+    ++fNReportedCases;
+  }
+  if (fRuleViolVar >= 0) GetCaseIterator()->SetColumnValue(fRuleViolVar, static_cast<double>(n));
+}
+
+void VDTProcAdapter::PrepareNewSplit() {
+  std::fill(fViolStandRules.begin(), fViolStandRules.end(), nullptr);
+  std::fill(fViolCustRules.begin(), fViolCustRules.end(), nullptr);
+  fGroupIdBase += fNDuplicGroups;
+  fNIncompIdCases = 0;
+  fNDuplicGroups = 0;
+  fNEmptyCases = 0;
+  std::fill(fVarRuleCounts.begin(), fVarRuleCounts.end(), 0);
+  std::fill(fVarCounts.begin(), fVarCounts.end(), 0);
+  std::fill(fStandRuleCounts.begin(), fStandRuleCounts.end(), 0);
+  std::fill(fCustRuleCounts.begin(), fCustRuleCounts.end(), 0);
+  fNStandViolations = 0;
+  fNCustViolations = 0;
+  fNReportedCases = 0;
+}
+
+int VDTProcAdapter::GetStandRuleCount(int r) const {
+  if (r < 1 || r > fMaxNStandRules) return 0;
+  return fStandRuleCounts[static_cast<size_t>(r - 1)];
+}
+
+int VDTProcAdapter::GetCustRuleCount(int r) const {
+  if (r < 1 || r > fMaxNCustRules) return 0;
+  return fCustRuleCounts[static_cast<size_t>(r - 1)];
+}
+
+int VDTProcAdapter::GetVarRuleCount(int p, int r) const {
+  if (r < 1 || r > fMaxNStandRules || p < 0 || p >= fNAnalysVars) return 0;
+  return fVarRuleCounts[static_cast<size_t>(p) * static_cast<size_t>(fMaxNStandRules) +
+                        static_cast<size_t>(r - 1)];
+}
+
+int VDTProcAdapter::GetRuleCountsOverVars(int iRule, std::vector<int>* counts) const {
+  VDT_ASSERT(iRule >= 1 && iRule <= fMaxNStandRules);
+  counts->assign(static_cast<size_t>(fNAnalysVars), 0);
+  for (int p = 0; p < fNAnalysVars; ++p) (*counts)[static_cast<size_t>(p)] = GetVarRuleCount(p, iRule);
+  return fStandRuleCounts[static_cast<size_t>(iRule - 1)];
+}
+
+int VDTProcAdapter::GetVarCountsOverRules(int iVar, std::vector<int>* counts) const {
+  VDT_ASSERT(iVar >= 0 && iVar < fNAnalysVars);
+  counts->assign(static_cast<size_t>(fMaxNStandRules), 0);
+  for (int r = 1; r <= fMaxNStandRules; ++r)
+    (*counts)[static_cast<size_t>(r - 1)] = GetVarRuleCount(iVar, r);
+  return fVarCounts[static_cast<size_t>(iVar)];
+}

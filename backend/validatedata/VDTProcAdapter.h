@@ -1,0 +1,112 @@
+// The per-case work of VALIDATEDATA: for every case the host's iterator delivers, the
+// adapter checks for an empty case, incomplete and duplicate identifiers and rule
+// violations (read from the rules' outcome variables), counts them per split group, hands
+// rows to the output object and stores the saved indicator values.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "host/index/ObsVecMap.h"
+#include "host/inputadapter/UACaseValueReader.h"
+#include "host/inputadapter/UAInputAdapter.h"
+
+class VDTValidSpecs;
+class VDTRuleSpecs;
+class VDTOutput;
+
+// Invariants:
+//  1. every standard rule of the data file has 1 <= fRuleInd <= fMaxNStandRules, every
+//     custom rule in use 1 <= fRuleInd <= fMaxNCustRules;
+//  2. with a duplicate map, the duplicate check is on or fDuplicIdVar >= 0;
+//  3. fVarRuleCounts has fNAnalysVars * fMaxNStandRules entries.
+class VDTProcAdapter : public UAInputAdapter {
+ public:
+  using DuplicGroups = std::vector<std::vector<long>>;
+
+  // The single pass, or the second of two (with the duplicate map the first pass filled).
+  // The four columns are those of the saved variables, -1 when not saved. Borrows every
+  // pointer for its lifetime.
+  VDTProcAdapter(const VDTValidSpecs* specs, const ZIRA_DataSource* data, ObsVecMap* duplicMap,
+                 DuplicGroups* duplicGroups, int emptyCaseVar, int incompIdVar, int duplicIdVar,
+                 int ruleViolVar);
+  // The first of two passes: only finds the duplicate groups.
+  VDTProcAdapter(const VDTValidSpecs* specs, const ZIRA_DataSource* data, ObsVecMap* duplicMap,
+                 DuplicGroups* duplicGroups);
+  ~VDTProcAdapter() override;
+
+  void SetOutput(VDTOutput* output);
+  bool ProcessCase() override;
+  void PrepareNewSplit() override;
+
+  bool IsMissingOrBlank(int column) const;
+  // The empty-case and incomplete-identifier steps on their own (the current case).
+  bool CheckEmptyCase();
+  bool CheckIncompleteId();
+  void CheckDuplicateId(bool complete);
+
+  // Queries for the output object (counts of the current split group).
+  int GetMaxNStandRules() const { return fMaxNStandRules; }
+  int GetMaxNCustRules() const { return fMaxNCustRules; }
+  const std::vector<const VDTRuleSpecs*>& GetStandRules() const { return fStandRules; }
+  const std::vector<const VDTRuleSpecs*>& GetCustRules() const { return fCustRules; }
+  int GetNStandViolations() const { return fNStandViolations; }
+  int GetNCustViolations() const { return fNCustViolations; }
+  int GetNEmptyCases() const { return fNEmptyCases; }
+  int GetNIncompIdCases() const { return fNIncompIdCases; }
+  int GetNReportedCases() const { return fNReportedCases; }
+  int GetNDuplicGroups() const { return static_cast<int>(fpDuplicIdVec->size()); }
+  // Violations of standard rule r (from 1), of custom rule r, of rule r on the analysis
+  // variable at position p (0 when out of range).
+  int GetStandRuleCount(int r) const;
+  int GetCustRuleCount(int r) const;
+  int GetVarRuleCount(int p, int r) const;
+  // The counts of one rule over all analysis variables, answering the rule's total; and of
+  // one variable over all rules, answering the variable's total.
+  int GetRuleCountsOverVars(int iRule, std::vector<int>* counts) const;
+  int GetVarCountsOverRules(int iVar, std::vector<int>* counts) const;
+  int GetVarCount(int p) const { return fVarCounts[static_cast<size_t>(p)]; }
+
+ private:
+  void Init(ObsVecMap* duplicMap);
+  void CheckRules();
+  bool IsViolated(int outcomeCol) const;
+
+  const VDTValidSpecs* fpVDTValidSpecs;
+  VDTOutput* fpOutput = nullptr;
+  int fPassInd = 0;
+  std::vector<std::unique_ptr<UACaseValueReader>> fCaseValueReaders;
+  std::vector<int> fAnalysVarPos;
+  std::vector<const VDTRuleSpecs*> fViolStandRules;
+  std::vector<const VDTRuleSpecs*> fStandRules;
+  int fMaxNStandRules = 0;
+  std::vector<const VDTRuleSpecs*> fViolCustRules;
+  std::vector<const VDTRuleSpecs*> fCustRules;
+  int fMaxNCustRules = 0;
+  int fNAnalysVars = 0;
+  std::vector<const OBS*> fCaseIdValues;
+  int fNCaseIdVars = 0;
+  int fNIncompIdCases = 0;
+  int fNDuplicGroups = 0;
+  DuplicGroups* fpDuplicIdVec;
+  ObsKeySpec fKeySpec;
+  ObsVecMap* fpDuplicIdMap = nullptr;
+  std::vector<OBS> fKeyBuffer;
+  int fGroupIdBase = 0;
+  int fNCaseIdObs = 0;
+  int fNEmptyCases = 0;
+  std::vector<int> fVarRuleCounts;
+  std::vector<int> fVarCounts;
+  std::vector<int> fStandRuleCounts;
+  int fNStandViolations = 0;
+  std::vector<int> fCustRuleCounts;
+  int fNCustViolations = 0;
+  int fEmptyCaseVar = -1;
+  int fIncompIdVar = -1;
+  int fDuplicIdVar = -1;
+  int fRuleViolVar = -1;
+  int fMinViolations = 1;
+  int fCaseLimit = 0;
+  int fNReportedCases = 0;
+  std::vector<int> fCaseRuleCounts;  // per case: variables that broke each standard rule
+};
