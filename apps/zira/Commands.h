@@ -17,3 +17,5 @@ struct ZiraCommand {
 
 // zira dictionary DATA.csv [--schema PATH]: prints the dataset's dictionary.
 ZiraCommand AddDictionaryCommand(CLI::App& program);
+// zira run FILE... [--format text|html|json] [-o PATH]: runs command files in one session.
+ZiraCommand AddRunCommand(CLI::App& program);

@@ -1,5 +1,6 @@
 // The zira program: reads the command line and runs one subcommand. Exit status 0 when it
-// ran, 1 when it failed (the reason on standard error), 2 for bad usage.
+// ran, 1 when it failed (the reason on standard error), 2 for bad usage, 130 when Ctrl-C
+// stopped it.
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   program.require_subcommand(1);
   std::vector<ZiraCommand> commands;
   commands.push_back(AddDictionaryCommand(program));
+  commands.push_back(AddRunCommand(program));
   try {
     program.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,0 +1,4 @@
+SORT BY grp (D) name.
+SPLIT FILE BY grp.
+WEIGHT BY score.
+SHOW VARIABLES.
