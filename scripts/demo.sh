@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Runs the first example: until the procedure is wired in, prints the example's dictionary.
+# The first example: computes the rule outcomes of the bundled survey, runs VALIDATEDATA with
+# every check region by region, prints the report and writes the checked dataset (with the
+# four indicator variables) and an HTML copy of the report under examples/first/checked/.
 set -euo pipefail
 build=${1:-build}
 cd "$(dirname "$0")/.."
-if [ -x "$build/apps/zira/zira" ] && [ -f examples/first/survey.csv ]; then
-  exec "$build/apps/zira/zira" dictionary examples/first/survey.csv
-fi
-echo "zira is not built yet" >&2
-exit 1
+zira="$build/apps/zira/zira"
+mkdir -p examples/first/checked
+"$zira" run examples/first/first.zsx
+"$zira" run examples/first/first.zsx --format html -o examples/first/checked/report.html
+echo
+echo "Checked dataset: examples/first/checked/survey_checked.csv (+ .schema.json)"
+echo "HTML report:     examples/first/checked/report.html"

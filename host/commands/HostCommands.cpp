@@ -16,4 +16,6 @@ void RegisterHostCommands(CommandRunner& runner) {
   runner.RegisterHostCommand("MISSING VALUES", RunMissingValuesCommand);
   runner.RegisterHostCommand("VARIABLE LEVEL", RunVariableLevelCommand);
   runner.RegisterHostCommand("SHOW", RunShowCommand);
+  runner.RegisterHostCommand("COMPUTE", RunComputeCommand);
+  runner.RegisterHostCommand("RULES", RunRulesCommand);
 }

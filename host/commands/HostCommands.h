@@ -37,3 +37,7 @@ bool RunValueLabelsCommand(Session& session, const CommandTokens& command);
 bool RunMissingValuesCommand(Session& session, const CommandTokens& command);
 bool RunVariableLevelCommand(Session& session, const CommandTokens& command);
 bool RunShowCommand(Session& session, const CommandTokens& command);
+// COMPUTE target = expression [IF condition]
+bool RunComputeCommand(Session& session, const CommandTokens& command);
+// RULES COMPUTE
+bool RunRulesCommand(Session& session, const CommandTokens& command);

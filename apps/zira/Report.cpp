@@ -1,0 +1,106 @@
+#include "apps/zira/Report.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "apps/zira/Commands.h"
+#include "host/output/BpDocument.h"
+#include "host/output/HtmlRenderer.h"
+#include "host/output/JsonRenderer.h"
+#include "host/output/TextRenderer.h"
+#include "host/session/Session.h"
+
+namespace {
+
+// The error word of the running session, written by the SIGINT handler. A running procedure
+// polls it before each split group and stops; the runner then starts no further command.
+volatile int* gErrorWord = nullptr;
+
+extern "C" void OnInterrupt(int) {
+  if (gErrorWord) *gErrorWord = 1;
+}
+
+int TerminalWidth() {
+  struct winsize ws = {};
+  if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 40)
+    return ws.ws_col;
+  return 100;
+}
+
+// Writes the report next to its target, then renames it into place, so an interrupted write
+// leaves any earlier report whole.
+bool WriteFileAtomically(const std::string& path, const std::string& text) {
+  const std::string temp = path + ".tmp" + std::to_string(getpid());
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << text;
+    out.flush();
+    if (!out) {
+      std::remove(temp.c_str());
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) std::remove(temp.c_str());
+  return !ec;
+}
+
+}  // namespace
+
+void AddReportOptions(CLI::App* sub, ReportOptions* options) {
+  sub->add_option("--format", options->format, "Report format: text (default), html or json")
+      ->check(CLI::IsMember({"text", "html", "json"}));
+  sub->add_option("-o,--output", options->output, "Write the report to this file");
+  sub->add_option("--width", options->width, "Text report width (default: the terminal's)");
+}
+
+int RunWithReport(const ReportOptions& options, const std::function<bool(Session&)>& job) {
+  Session session;
+  BpDocument doc;
+  AttachDocument(session, doc);
+  // Errors reach standard error at once as well as the report.
+  HostMessageSink toDocument = session.MessageSink();
+  session.SetMessageSink([toDocument](int level, const std::string& text) {
+    toDocument(level, text);
+    if (level >= kMsgError) std::cerr << "Error: " << text << '\n';
+  });
+
+  gErrorWord = &session.Glb().errorWord;
+  struct sigaction action = {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends the program at once
+  struct sigaction previous = {};
+  sigaction(SIGINT, &action, &previous);
+  const bool ok = job(session);
+  sigaction(SIGINT, &previous, nullptr);
+  gErrorWord = nullptr;
+  const bool interrupted = session.Glb().errorWord != 0;
+
+  std::string report;
+  if (options.format == "html") {
+    report = RenderHtml(doc);
+  } else if (options.format == "json") {
+    report = RenderJson(doc);
+  } else {
+    report = RenderText(doc, options.width > 0 ? options.width : TerminalWidth());
+  }
+  if (options.output.empty()) {
+    std::cout << report;
+    if (!report.empty() && report.back() != '\n') std::cout << '\n';
+    std::cout.flush();
+  } else if (!WriteFileAtomically(options.output, report)) {
+    std::cerr << "Error: cannot write the report to " << options.output << ".\n";
+    return kExitFailed;
+  }
+  if (interrupted) return kExitInterrupted;
+  return ok ? kExitOk : kExitFailed;
+}

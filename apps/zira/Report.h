@@ -1,0 +1,26 @@
+// The report of a zira run: every command writes into one output document, which is rendered
+// at the end as text, HTML or JSON to standard output or a file. Errors also go to standard
+// error as they happen.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+class Session;
+
+struct ReportOptions {
+  std::string format = "text";  // text, html or json
+  std::string output;           // file; empty: standard output
+  int width = 0;                // text width; 0: the terminal's, else 100
+};
+
+// Adds --format and -o/--output to a subcommand.
+void AddReportOptions(CLI::App* sub, ReportOptions* options);
+
+// Runs `job` in a fresh session whose messages and output go into one document, with Ctrl-C
+// setting the session's error word, then writes the report. The job answers whether every
+// command ran. Returns the exit status: 0 ok, 1 failed (or the report could not be written),
+// 130 interrupted.
+int RunWithReport(const ReportOptions& options, const std::function<bool(Session&)>& job);
