@@ -33,7 +33,7 @@ TEST_F(Runner, AWarningDoesNotFailTheCommand) {
 
 TEST_F(Runner, AnUnknownCommandFailsAndNamesTheKnownCommands) {
   EXPECT_FALSE(Run("FROBNICATE all the things.\n"));
-  EXPECT_NE(Errors().find("FROBNICATE: Unknown command; the commands are ATTRIBUTE, LOAD"),
+  EXPECT_NE(Errors().find("FROBNICATE: Unknown command; the commands are ATTRIBUTE, COMPUTE, LOAD"),
             std::string::npos)
       << Errors();
   EXPECT_NE(Errors().find("^"), std::string::npos);
