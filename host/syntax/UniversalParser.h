@@ -24,7 +24,7 @@
 #include "host/syntax/UPDescriptors.h"
 #include "host/syntax/ZIRA_TokenSequence.h"
 
-// Borrows the tokens, the spec and the descriptor for its lifetime.
+// Borrows the tokens, the CommandSpec and the descriptor for its lifetime.
 // Invariants:
 //  1. fpTokens, fpSpec and fpDesc are not null;
 //  2. after a failed parse fError is not empty.
@@ -35,9 +35,9 @@ class UniversalParser {
   UniversalParser(const TokenSequenceBase& tokens, CommandSpec* spec,
                   const CommandDescriptor* descriptor);
 
-  // Parses the command into the spec (cleared first). 0 on success; 1 on the first error,
+  // Parses the command into the CommandSpec (cleared first). 0 on success; 1 on the first error,
   // which has been reported through HostReport(kMsgError, ...) and is kept in
-  // getErrorText(). On failure the spec holds what was read before the error.
+  // getErrorText(). On failure the CommandSpec holds what was read before the error.
   int getCommandSpecifications();
   const std::string& getErrorText() const { return fError; }
 
