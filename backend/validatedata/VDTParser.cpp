@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <climits>
+#include <cstdint>
 
 #include "backend/validatedata/VDTValidSpecs.h"
 #include "host/common/CommonBlocks.h"
@@ -48,7 +50,12 @@ VDTParser::VDTParser(const TokenSequenceBase* tokens, VDTValidSpecs* specs,
       fCaseIdVars("ID", "", &fDescriptor, data),
       fLinkedOutcomeVars("", "", &fDescriptor, data),
       fCustOutcomeVars("", "", &fDescriptor, data),
-      fMarkedOutcomeVars("", "", &fDescriptor, data) {}
+      fMarkedOutcomeVars("", "", &fDescriptor, data) {
+  // How the warnings about variables left out of a later role name these roles.
+  fSplitVars.SetRoleText("a split-file variable");
+  fCustOutcomeVars.SetRoleText("a rule outcome variable");
+  fMarkedOutcomeVars.SetRoleText("a rule outcome variable");
+}
 
 VDTParser::~VDTParser() = default;
 
@@ -122,9 +129,11 @@ bool VDTParser::Parse() {
   DefineCommand(&fDescriptor);
   UniversalParser parser(fpTokens, &spec, &fDescriptor);
   if (parser.getCommandSpecifications() != 0) return false;
-  if (!ExtractSpecs(spec)) return false;
+  const bool extracted = ExtractSpecs(spec);
+  // The subcommands live in `spec`, which ends here.
   fpUnnamed = fpVarChecks = fpIdChecks = fpCaseChecks = fpRuleSummaries = fpCaseReport = fpSave =
       nullptr;
+  if (!extracted) return false;
 
   const VDTValidSpecs& s = *fpSpecs;
   if (s.GetNCustRules() < 1 && !s.GetVarCheckStatus() && !s.GetIncomplIdCheck() &&
@@ -151,6 +160,12 @@ bool VDTParser::ExtractSpecs(const CommandSpec& spec) {
   fpSave = spec.getSubComObj("SAVE");
 
   if (fpUnnamed && !ParseVariablesAndRules()) return false;
+  // Without the unnamed subcommand the split-file and rule outcome variables must still stay
+  // out of the empty-case check's variables.
+  if (!fpUnnamed) {
+    SetSplitFileVars();
+    SetMarkedOutcomeVars(VDTRuleSpecs(*fpDataSource, true, -1));
+  }
   if (fpVarChecks && !ParseVarChecks()) return false;
   if (!fpVarChecks && fAnalysVars.GetNValidVars() == 0)
     fpSpecs->SetVarChecks(false, 70, 95, 90, 0.001, 0);
@@ -166,8 +181,7 @@ bool VDTParser::ExtractSpecs(const CommandSpec& spec) {
   return true;
 }
 
-bool VDTParser::ParseVariablesAndRules() {
-  // 1. Split-file variables.
+void VDTParser::SetSplitFileVars() {
   if (fpDataSource->NumSplitVariables() > 0) {
     std::vector<int32_t> cols;
     for (int i = 0; i < fpDataSource->NumSplitVariables(); ++i)
@@ -175,6 +189,20 @@ bool VDTParser::ParseVariablesAndRules() {
     if (fSplitVars.SetVariables(cols, 0)) fpSpecs->SetSplitVarList(fSplitVars.GetValidVarList());
   }
   fExclusion.push_back(&fSplitVars);
+}
+
+void VDTParser::SetMarkedOutcomeVars(const VDTRuleSpecs& rules) {
+  std::vector<int> markedInds;
+  std::vector<std::string> markedNames;
+  if (rules.FindOutcomeVars(&markedInds, &markedNames) > 0) {
+    std::vector<int32_t> cols(markedInds.begin(), markedInds.end());
+    if (fMarkedOutcomeVars.SetVariables(cols, 0)) fExclusion.push_back(&fMarkedOutcomeVars);
+  }
+}
+
+bool VDTParser::ParseVariablesAndRules() {
+  // 1. Split-file variables.
+  SetSplitFileVars();
 
   // 2. Custom rules asked for.
   const ParamObj* crossVar = fpUnnamed->getParamObj("CROSSVARRULES");
@@ -194,18 +222,14 @@ bool VDTParser::ParseVariablesAndRules() {
     return false;
   }
   if (!fAllStandRules.empty()) fpSpecs->SetAllStandRules(fAllStandRules);
-  std::vector<int> markedInds;
-  std::vector<std::string> markedNames;
-  if (loader.FindOutcomeVars(&markedInds, &markedNames) > 0) {
-    std::vector<int32_t> cols(markedInds.begin(), markedInds.end());
-    if (fMarkedOutcomeVars.SetVariables(cols, 0)) fExclusion.push_back(&fMarkedOutcomeVars);
-  }
+  SetMarkedOutcomeVars(loader);
 
   // 5. Outcome variables of every loaded reference.
   {
     std::vector<int32_t> cols;
     for (const VDTRuleSpecs& r : refs) cols.push_back(r.GetOutcomeVarInd());
     fRefOutcomeVars = std::make_unique<VarSpecObj>("", "", &fDescriptor, fpDataSource);
+    fRefOutcomeVars->SetRoleText("a rule outcome variable");
     if (!cols.empty() && fRefOutcomeVars->SetVariables(cols, 0))
       fExclusion.push_back(fRefOutcomeVars.get());
   }
@@ -283,6 +307,8 @@ bool VDTParser::ParseCustomRuleList(const ParamObj& param) {
     int n = ParseCustomRuleRef(tokens, &pos);
     if (n < 1) return false;
     take(n);
+    // References may be separated by commas, as integers and variable names may.
+    if (pos < tokens.size() && tokens[pos].getOperatorCode() == kOpComma) ++pos;
   }
   return true;
 }
@@ -302,13 +328,15 @@ int VDTParser::ParseCustomRuleRef(const std::vector<TokenInfoObj>& tokens, size_
   if (tokens[++i].getOperatorCode() != kOpLeftBracket) return atError(tokens[i]);
   if (i + 1 >= tokens.size()) return afterError(tokens[i]);
   const TokenInfoObj& number = tokens[++i];
-  if (!number.isInteger()) return atError(number);
-  int value = static_cast<int>(number.getIntegerValue());
-  if (value < 1) {
-    fMessages.Report("Invalid custom rule index ^1...", 2, {std::to_string(value)});
+  // An integer beyond 32 bits is no rule number (it must not wrap round to one).
+  if (!number.isInteger() || number.getIntegerValue() > INT32_MAX) return atError(number);
+  if (number.getIntegerValue() < 1) {
+    fMessages.Report("Invalid custom rule index ^1...", 2,
+                     {std::to_string(number.getIntegerValue())});
     *pos = i + 1;
-    return value;
+    return static_cast<int>(std::max<int64_t>(number.getIntegerValue(), INT32_MIN));
   }
+  const int value = static_cast<int>(number.getIntegerValue());
   if (i + 1 >= tokens.size()) return afterError(tokens[i]);
   if (tokens[++i].getOperatorCode() != kOpRightBracket) return atError(tokens[i]);
   *pos = i + 1;

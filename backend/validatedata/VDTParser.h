@@ -46,6 +46,10 @@ class VDTParser {
  private:
   bool ExtractSpecs(const CommandSpec& spec);
   bool ParseVariablesAndRules();
+  // The split-file variables and the variables marked as rule outcomes: roles that no other
+  // list may take.
+  void SetSplitFileVars();
+  void SetMarkedOutcomeVars(const VDTRuleSpecs& rules);
   bool ParseCustomRuleList(const ParamObj& param);
   int ParseCustomRuleRef(const std::vector<TokenInfoObj>& tokens, size_t* pos);
   bool ParseVarChecks();
