@@ -82,14 +82,17 @@ bool RunRulesCommand(Session& session, const CommandTokens& command) {
   rows->Position(0, 1, false, false);
   BpDimension* cols = table->Dimension(BpString("Information", true), 2);
   cols->Position(1, 1, true, false);
-  for (const char* c : {"Label", "Variable", "Outcome Variable", "Violations", "Status"})
+  for (const char* c : {"Rule", "Label", "Outcome Variable", "Violations", "Status"})
     cols->Category(BpString(c, true));
+  // One row per outcome variable: a reference is named by its variable and element, a custom
+  // rule by its element (several variables may use the same standard rule).
   for (const RuleOutcome& r : summary.rules) {
-    std::string name = r.ruleName;
-    if (!r.referenceName.empty()) name += " " + r.referenceName;
-    rows->Category(BpString(name, false));
+    const std::string row = r.referenceName.empty()
+                                ? r.ruleName
+                                : r.analysisVariable + " " + r.referenceName;
+    rows->Category(BpString(row, false));
+    cols->Category(BpString("Rule", true))->Cell(BpString(r.ruleName, false));
     cols->Category(BpString("Label", true))->Cell(BpString(r.label, false));
-    cols->Category(BpString("Variable", true))->Cell(BpString(r.analysisVariable, false));
     cols->Category(BpString("Outcome Variable", true))->Cell(BpString(r.outcomeVariable, false));
     cols->Category(BpString("Violations", true))
         ->Cell(BpNumber(static_cast<double>(r.violations), BpProcedure::Count));

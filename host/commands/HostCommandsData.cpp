@@ -1,6 +1,7 @@
 // The host commands that read, write and reorder the active dataset: LOAD, WRITE and SORT.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <numeric>
 
 #include "host/commands/HostCommandSupport.h"
@@ -80,6 +81,16 @@ bool RunWriteCommand(Session& session, const CommandTokens& command) {
                         "as NAME.schema.json); found " +
                             file->getStringToken() + ".",
                         ValueToken(*file));
+  // A folder that does not exist yet is made, as users expect of an output path.
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  std::error_code ec;
+  if (!folder.empty() && !std::filesystem::exists(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec)
+      return CommandError({"WRITE", "FILE", ""},
+                          "Cannot make the folder " + folder.string() + ": " + ec.message() + ".",
+                          ValueToken(*file));
+  }
   std::string error;
   if (!WriteDataset(session.Active(), path, &error))
     return CommandError({"WRITE", "FILE", ""}, error, ValueToken(*file));
