@@ -1,6 +1,7 @@
 #include "backend/validatedata/VDTOutput.h"
 
 #include <cassert>
+#include <cstddef>
 
 #include "backend/validatedata/VDTFactory.h"
 #include "backend/validatedata/VDTProcAdapter.h"
@@ -10,6 +11,7 @@
 #include "host/data/ProcedureDataSource.h"
 #include "host/inputadapter/UAVarValidSpecs.h"
 #include "host/output/BpComposite.h"
+#include "host/output/BpDocument.h"
 #include "host/output/BpPivotTable.h"
 #include "host/output/BpProcedure.h"
 #include "host/syntax/ParserMessage.h"
@@ -43,6 +45,8 @@ bool VDTOutput::IsSplitFileActive() const { return fpActiveDS->IsSplitFile(); }
 void VDTOutput::StartSplit() {
   const VDTValidSpecs& s = *fpValidSpecs;
   BpHeading* top = fpProcedure;
+  fSplitItemStart = top->Item()->items.size();
+  fSplitOpen = true;
   if (s.GetVarCheckStatus()) {
     fpVarChecksTable = top->PivotTable(Own("Variable Checks"), Data("VariableChecks"), true);
     fpVarChecksTable->Caption(Own("Each variable is reported with every check it fails."));
@@ -485,6 +489,16 @@ void VDTOutput::EndSplit() {
     }
   }
   ReleaseTables();
+  fSplitOpen = false;
+}
+
+void VDTOutput::DiscardSplit() {
+  if (!fSplitOpen) return;
+  ReleaseTables();
+  auto& items = fpProcedure->Item()->items;
+  VDT_ASSERT(items.size() >= fSplitItemStart);
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(fSplitItemStart), items.end());
+  fSplitOpen = false;
 }
 
 void VDTOutput::ReleaseTables() {

@@ -23,7 +23,8 @@ class BpCategory;
 
 // Invariants:
 //  1. the four constructor arguments are never null;
-//  2. a row count is 0 whenever its table is null.
+//  2. a row count is 0 whenever its table is null;
+//  3. while a split group is open, the procedure heading holds at least fSplitItemStart items.
 // Every table and dimension pointer is borrowed from the output document, which owns them.
 class VDTOutput {
  public:
@@ -46,6 +47,9 @@ class VDTOutput {
                         const IdValues& ids, long caseNumber);
   void WriteSplitTables();
   void EndSplit();
+  // Takes back what the current split group wrote (its headings, tables and messages) when
+  // the group ends without its output: an interrupt or a failed pass during the group.
+  void DiscardSplit();
   void AddCreatedVarNotes();
   void WarnOutputNotDisplayed();
 
@@ -91,4 +95,6 @@ class VDTOutput {
   BpDimension* fpCaseReportInfoDim = nullptr;
   int fNCaseReportRows = 0;
   bool fWarnEmptyOutput = true;
+  bool fSplitOpen = false;     // StartSplit ran and EndSplit or DiscardSplit did not yet
+  size_t fSplitItemStart = 0;  // items of the procedure heading before the group's first
 };

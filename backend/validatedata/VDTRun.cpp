@@ -69,8 +69,12 @@ void RunValidateData() {
     if (run) {
       while (glb->errorWord == 0 && factory->NextSplit()) {
         bool ok = varChecks ? factory->ScreenSplit() : factory->ReadSplit();
-        if (!ok) break;
-        if (glb->errorWord == 0 && output) {
+        // A group that was interrupted or failed gets no output: what it opened goes.
+        if (!ok || glb->errorWord != 0) {
+          if (output) output->DiscardSplit();
+          break;
+        }
+        if (output) {
           output->WriteSplitTables();
           output->EndSplit();
         }

@@ -76,9 +76,41 @@ std::vector<std::pair<std::string, std::string>> ProcedureRun::Notes() const {
   std::vector<std::pair<std::string, std::string>> out;
   Walk(Json()["items"], [&](const nlohmann::json& item) {
     if (item.value("kind", "") != "notes") return;
-    for (const auto& line : item["lines"]) out.emplace_back(line.value("label", ""), line.value("value", ""));
+    for (const auto& line : item["lines"])
+      out.emplace_back(line.value("label", ""), line.value("value", ""));
   });
   return out;
+}
+
+std::vector<std::string> ProcedureRun::Lines(const std::string& id, size_t k) const {
+  const auto tables = Tables(id);
+  return k < tables.size() ? CellLines(tables[k]) : std::vector<std::string>{};
+}
+
+std::vector<std::string> ProcedureRun::Footnotes(const nlohmann::json& table) {
+  std::vector<std::string> out;
+  for (const auto& note : table["footnotes"]) out.push_back(note.value("text", ""));
+  return out;
+}
+
+std::vector<std::string> ProcedureRun::Leaves(const nlohmann::json& table,
+                                              const std::string& title) {
+  std::vector<std::string> out;
+  std::function<void(const nlohmann::json&)> walk = [&](const nlohmann::json& nodes) {
+    for (const auto& node : nodes) {
+      if (node.value("kind", "") == "category") out.push_back(node.value("label", ""));
+      if (node.contains("children")) walk(node["children"]);
+    }
+  };
+  for (const auto& dim : table["dimensions"])
+    if (dim.value("title", "") == title) walk(dim["categories"]);
+  return out;
+}
+
+std::vector<double> ProcedureRun::Column(const std::string& name) {
+  const ZIRA_Variable* v = Data().GetVariable(Data().FindVarIndex(name));
+  if (!v || v->IsString()) return {};
+  return v->Numbers();
 }
 
 ZIRA_DataSource LoadExample() {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
-
 #include <string>
 #include <vector>
 
@@ -29,6 +28,14 @@ class ProcedureRun {
   // The cells of a table as "label/label/...=text" lines, in the JSON's order.
   static std::vector<std::string> CellLines(const nlohmann::json& table);
   std::vector<std::pair<std::string, std::string>> Notes() const;
+  // CellLines of the k-th table with the identifier; empty when there is no such table.
+  std::vector<std::string> Lines(const std::string& id, size_t k = 0) const;
+  // The footnote texts of a table, in order.
+  static std::vector<std::string> Footnotes(const nlohmann::json& table);
+  // The category labels of a table's dimension with the given title, in tree order.
+  static std::vector<std::string> Leaves(const nlohmann::json& table, const std::string& title);
+  // The values of a numeric variable of the active dataset; empty when there is none.
+  std::vector<double> Column(const std::string& name);
 
  private:
   Session fSession;
