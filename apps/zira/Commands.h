@@ -19,3 +19,7 @@ struct ZiraCommand {
 ZiraCommand AddDictionaryCommand(CLI::App& program);
 // zira run FILE... [--format text|html|json] [-o PATH]: runs command files in one session.
 ZiraCommand AddRunCommand(CLI::App& program);
+// zira validate DATA.csv [options]: checks a dataset with VALIDATEDATA built from the options.
+ZiraCommand AddValidateCommand(CLI::App& program);
+// zira screen DATA.csv --target VAR [options]: screens and ranks predictors of a target.
+ZiraCommand AddScreenCommand(CLI::App& program);

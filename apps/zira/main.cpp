@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
   std::vector<ZiraCommand> commands;
   commands.push_back(AddDictionaryCommand(program));
   commands.push_back(AddRunCommand(program));
+  commands.push_back(AddValidateCommand(program));
+  commands.push_back(AddScreenCommand(program));
   try {
     program.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
