@@ -187,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailingCommand{"LOAD FILE='data.csv' SCHEMA='nosuch.schema.json'.", "LOAD: SCHEMA: "},
         FailingCommand{"LOAD.", "LOAD: "},
         FailingCommand{"WRITE FILE='out.txt'.", "WRITE: FILE: The file name must end in .csv"},
-        FailingCommand{"WRITE FILE='data.csv/x.csv'.", "WRITE: FILE: Cannot make the folder"},
+        FailingCommand{"WRITE FILE='data.csv/x.csv'.", "WRITE: FILE: "},
         FailingCommand{"SORT BY nosuch.", "SORT: BY: nosuch is not a variable"},
         FailingCommand{"SORT BY grp (X).", "SORT: BY: A sort direction is written (A)"},
         FailingCommand{"SORT BY (D) grp.", "SORT: BY: (A) or (D) must follow the variables"},
