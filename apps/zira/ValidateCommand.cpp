@@ -108,9 +108,34 @@ bool HasCustomRules(ZIRA_DataSource& data) {
   return false;
 }
 
-std::string BuildValidateData(const ValidateOptions& o, const ValidateWords& w, bool custom) {
+// The default analysis variables: every variable of the loaded dataset except the identifiers,
+// the split variables and the rule outcome variables, which the procedure would leave out
+// anyway, with a warning for each.
+std::vector<std::string> DefaultAnalysisVariables(ZIRA_DataSource& data, const ValidateWords& w) {
+  auto named = [](const std::vector<std::string>& list, const std::string& name) {
+    for (const auto& n : list)
+      if (AreVarNamesEqualCase(n, name)) return true;
+    return false;
+  };
+  std::vector<std::string> out;
+  for (int c = 0; c < data.ColumnCount(); ++c) {
+    const ZIRA_Variable* v = data.GetVariable(c);
+    const auto& mark = v->GetAttributes().Values("$VD.RuleOutcomeVar");
+    if (!mark.empty() && AreStringsEqualCase(mark[0], "Yes")) continue;
+    if (named(w.ids, v->GetName()) || named(w.split, v->GetName())) continue;
+    out.push_back(v->GetName());
+  }
+  return out;
+}
+
+std::string BuildValidateData(const ValidateOptions& o, const ValidateWords& w, bool custom,
+                              ZIRA_DataSource& data) {
   std::string text = "VALIDATEDATA VARIABLES=";
-  text += w.variables.empty() ? "ALL" : JoinWords(w.variables);
+  std::vector<std::string> defaults;
+  if (w.variables.empty()) defaults = DefaultAnalysisVariables(data, w);
+  text += !w.variables.empty() ? JoinWords(w.variables)
+          : defaults.empty()   ? std::string("ALL")
+                               : JoinWords(defaults);
   if (!w.ids.empty()) text += "\n    ID=" + JoinWords(w.ids);
   if (custom) text += "\n    CROSSVARRULES=ALL";
   text += o.noVarChecks ? "\n  /VARCHECKS STATUS=OFF" : "\n  /VARCHECKS STATUS=ON";
@@ -204,7 +229,8 @@ ZiraCommand AddValidateCommand(CLI::App& program) {
                 if (!command.empty() && command.back() != '.') command += '.';
                 text += command + "\n";
               } else {
-                text += BuildValidateData(*o, words, HasCustomRules(session.Active()));
+                text += BuildValidateData(*o, words, HasCustomRules(session.Active()),
+                                          session.Active());
               }
               if (!o->write.empty()) text += "WRITE FILE=" + QuoteFileName(o->write) + ".\n";
               if (o->showCommands) std::cerr << text;

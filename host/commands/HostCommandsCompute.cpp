@@ -78,8 +78,8 @@ bool RunRulesCommand(Session& session, const CommandTokens& command) {
   BpProcedure procedure("Rule Outcomes", 1);
   BpPivotTable* table =
       procedure.PivotTable(BpString("Rule Outcome Variables", true), BpString("RuleOutcomes", false), true);
-  BpDimension* rows = table->Dimension(BpString("Rule", true), 2);
-  rows->Position(0, 1, false, false);
+  BpDimension* rows = table->Dimension(BpString("Outcome", true), 2);
+  rows->Position(0, 1, true, false);
   BpDimension* cols = table->Dimension(BpString("Information", true), 2);
   cols->Position(1, 1, true, false);
   for (const char* c : {"Rule", "Label", "Outcome Variable", "Violations", "Status"})
