@@ -495,9 +495,8 @@ void VDTOutput::EndSplit() {
 void VDTOutput::DiscardSplit() {
   if (!fSplitOpen) return;
   ReleaseTables();
-  auto& items = fpProcedure->Item()->items;
-  VDT_ASSERT(items.size() >= fSplitItemStart);
-  items.erase(items.begin() + static_cast<std::ptrdiff_t>(fSplitItemStart), items.end());
+  VDT_ASSERT(fpProcedure->Item()->items.size() >= fSplitItemStart);
+  fpProcedure->Document().DiscardItems(fpProcedure->Item(), fSplitItemStart);
   fSplitOpen = false;
 }
 

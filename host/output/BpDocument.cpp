@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <functional>
+#include <unordered_set>
 
 #include "host/output/BpHeading.h"
 #include "host/session/Session.h"
@@ -51,6 +53,22 @@ BpPivotTable* BpDocument::NewTable(BpDocItem* parent, BpCellContent title, std::
   item->table = std::make_unique<BpPivotTable>(std::move(title), std::move(identifier),
                                                showWhenEmpty, fSplit);
   return item->table.get();
+}
+
+void BpDocument::DiscardItems(BpDocItem* heading, size_t keep) {
+  auto& items = ItemsOf(heading);
+  if (keep >= items.size()) return;
+  std::unordered_set<const BpDocItem*> removed;
+  std::function<void(const BpDocItem&)> collect = [&](const BpDocItem& item) {
+    removed.insert(&item);
+    for (const auto& child : item.items) collect(*child);
+  };
+  for (size_t i = keep; i < items.size(); ++i) collect(*items[i]);
+  std::erase_if(fHandles, [&](const std::unique_ptr<BpHeading>& h) {
+    return removed.count(h->Item()) > 0;
+  });
+  std::erase_if(fOpen, [&](BpDocItem* open) { return removed.count(open) > 0; });
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(keep), items.end());
 }
 
 BpHeading* BpDocument::HeadingHandle(BpDocItem* heading) {

@@ -70,6 +70,10 @@ class BpDocument {
   void OpenProcedure(BpDocItem* heading);
   void CloseProcedure(BpDocItem* heading);
   BpDocItem* OpenContainer() const { return fOpen.empty() ? nullptr : fOpen.back(); }
+  // Takes back what a heading received after its first `keep` items (a procedure that
+  // abandons a split group's output). Handles and tables inside the removed items become
+  // invalid; the document drops its own handles to them.
+  void DiscardItems(BpDocItem* heading, size_t keep);
   // Adds one line to the notes item of a heading (null: the innermost open procedure, else the
   // top level); the notes item is made at first use.
   void AddNote(BpDocItem* heading, BpNoteLine line);
