@@ -1,7 +1,8 @@
 // Seeded generator of realistic benchmark datasets (CSV + Table Schema descriptor).
 //   zira_gen standard N OUT.csv   N cases: split variable (4 groups), 2 identifiers with 1 %
 //                                 duplicates and a few incomplete, 20 analysis variables of
-//                                 mixed kinds, 3 rule outcome variables with their rules
+//                                 mixed kinds (about 0.05 % of cases have them all empty),
+//                                 3 rule outcome variables with their rules
 //   zira_gen wide N V OUT.csv     N cases x V numeric and categorical variables
 //   zira_gen highcard N OUT.csv   a categorical variable with about N/2 distinct values
 // The same arguments and seed always give the same bytes.
@@ -31,8 +32,19 @@ class Writer {
   }
   void Put(const char* s, size_t n) {
     fBuf.append(s, n);
-    if (fBuf.size() > (1 << 20)) Flush();
+    if (fBuf.size() > (1 << 20) && !fHold) Flush();
   }
+  // Mark() starts a part of the output that Rewind() can take back (nothing is flushed in
+  // between); Release() keeps it.
+  size_t Mark() {
+    fHold = true;
+    return fBuf.size();
+  }
+  void Rewind(size_t mark) {
+    fBuf.resize(mark);
+    fHold = false;
+  }
+  void Release() { fHold = false; }
   void Put(const std::string& s) { Put(s.data(), s.size()); }
   void Put(char c) { Put(&c, 1); }
   void Num(double d) {
@@ -58,6 +70,7 @@ class Writer {
  private:
   std::FILE* fFile;
   std::string fBuf;
+  bool fHold = false;
 };
 
 std::string SchemaPath(const std::string& csv) {
@@ -82,6 +95,8 @@ void Standard(long n, const std::string& out) {
   std::mt19937_64 rng(20261206);
   std::normal_distribution<double> normal(0.0, 1.0);
   std::uniform_real_distribution<double> unif(0.0, 1.0);
+  // Empty cases come from a stream of their own, so every other value stays as it was.
+  std::mt19937_64 rngEmpty(4242);
   Writer w(out);
   w.Put("region,hhid,person");
   for (int i = 1; i <= 20; ++i) {
@@ -91,6 +106,7 @@ void Standard(long n, const std::string& out) {
   }
   w.Put(",out_range,out_list,out_cust\n");
   long hh = 0;
+  int personInHh = 0;
   double prevHh = 1;
   char prevPerson[8] = "P1";
   for (long c = 0; c < n; ++c) {
@@ -102,11 +118,16 @@ void Standard(long n, const std::string& out) {
       hhid = prevHh;
       std::memcpy(person, prevPerson, sizeof person);
     } else {
-      if (unif(rng) < 0.4) ++hh;
+      if (unif(rng) < 0.4) {  // a new household
+        ++hh;
+        personInHh = 0;
+      }
       hhid = static_cast<double>(hh + 1);
-      person[0] = 'P';
-      person[1] = static_cast<char>('1' + static_cast<int>(unif(rng) * 6));
-      person[2] = '\0';
+      // Persons are numbered within their household, so identifiers repeat only where a
+      // duplicate is made on purpose (the draw is kept so that the other values stay as
+      // they were).
+      unif(rng);
+      std::snprintf(person, sizeof person, "P%d", ++personInHh % 1000);
     }
     prevHh = hhid;
     std::memcpy(prevPerson, person, sizeof person);
@@ -116,6 +137,8 @@ void Standard(long n, const std::string& out) {
     if (!hhMissing) w.Int(static_cast<long long>(hhid));
     w.Put(',');
     if (!personBlank) w.Put(person, std::strlen(person));
+    const bool emptyCase = unif(rngEmpty) < 0.0005;
+    const size_t mark = w.Mark();
     // a01..a06 continuous, a01 standard normal (range rule -3..3), a06 mostly missing
     double a[7];
     for (int i = 1; i <= 6; ++i) {
@@ -159,6 +182,12 @@ void Standard(long n, const std::string& out) {
       w.Put(',');
       w.Int(static_cast<long long>(unif(rng) * (i == 20 ? 1000 : 20)));
     }
+    if (emptyCase) {  // every analysis variable empty: no rule is broken
+      w.Rewind(mark);
+      w.Put(",,,,,,,,,,,,,,,,,,,,,0,0,0\n", 27);
+      continue;
+    }
+    w.Release();
     // outcomes of the three rules
     bool outRange = !std::isnan(a[1]) && (a[1] < -3 || a[1] > 3);
     bool outList = code8 != -9 && (code8 < 1 || code8 > 4);
