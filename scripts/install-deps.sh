@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(g++ clang libclang-rt-14-dev cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev nlohmann-json3-dev libpugixml-dev libcli11-dev libutf8proc-dev
-          libboost-math-dev)
+          libboost-math-dev python3-pandas)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
