@@ -45,6 +45,8 @@ VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
     ObsKeySpec spec = ObsVecMap::MakeKeySpec(*fpDataSource, *s.GetCaseIdVarList());
     spec.push_back({1, true});  // the split-group number
     fpDuplicIdMap = std::make_unique<ObsVecMap>(std::move(spec), 3);
+    // At most one key per case: sized once, the first pass never regrows the map.
+    fpDuplicIdMap->Reserve(fpDataSource->CaseCount());
   }
   if (!fpDuplicIdMap && !CreateNewVariables()) {
     fStatus = FSStatus(kVDTNewVarsFailed, false);

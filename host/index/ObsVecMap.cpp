@@ -103,10 +103,19 @@ double* ObsVecMap::Insert(const OBS* key) {
   return &fEntries[static_cast<size_t>(fSlots[s] - 1) * CellSize() + fKeyCells].d;
 }
 
-void ObsVecMap::Grow() {
+void ObsVecMap::Reserve(size_t n) {
+  fEntries.reserve(n * static_cast<size_t>(CellSize()));
+  size_t slots = fSlots.size();
+  while (slots < 2 * n + 2) slots *= 2;
+  if (slots > fSlots.size()) Rehash(slots);
+}
+
+void ObsVecMap::Grow() { Rehash(fSlots.size() * 2); }
+
+void ObsVecMap::Rehash(size_t slots) {
   std::vector<uint32_t> old;
   old.swap(fSlots);
-  fSlots.assign(old.size() * 2, 0);
+  fSlots.assign(slots, 0);
   size_t mask = fSlots.size() - 1;
   for (uint32_t e : old) {
     if (e == 0) continue;

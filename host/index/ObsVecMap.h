@@ -30,6 +30,9 @@ class ObsVecMap {
 
   ObsVecMap(ObsKeySpec spec, int nPayload);
 
+  // Makes room for n keys at once, so a pass that inserts them does not regrow the map.
+  void Reserve(size_t n);
+
   // Cells of one entry: the key cells plus the payload values.
   int CellSize() const { return fKeyCells + fNPayload; }
   int KeyCells() const { return fKeyCells; }
@@ -48,6 +51,7 @@ class ObsVecMap {
   bool Equal(const OBS* a, const OBS* b) const;
   size_t FindSlot(const OBS* key, uint64_t h) const;  // slot holding key, or the empty slot
   void Grow();
+  void Rehash(size_t slots);  // slots: a power of two above twice the entries
 
   ObsKeySpec fSpec;
   std::vector<bool> fNumericCell;  // per key cell: part of a numeric element

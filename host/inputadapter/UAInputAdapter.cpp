@@ -7,7 +7,8 @@ UAInputAdapter::UAInputAdapter(const UAVarValidSpecs* specs, const ZIRA_DataSour
     : fpSpecs(specs), fData(*data), fCaseIterator(*data) {
   assert(fpSpecs && "host/inputadapter/UAInputAdapter: fpSpecs != 0");
   int n = fpSpecs->GetRecordSize();
-  fCodes.resize(static_cast<size_t>(n));
+  fNumCodes.resize(static_cast<size_t>(n));
+  fStrCodes.resize(static_cast<size_t>(n));
   for (int p = 0; p < n; ++p) {
     const ZIRA_Variable* v = fData.GetVariable(fpSpecs->GetZIRAVarIndex(p));
     assert(v && "host/inputadapter/UAInputAdapter: record column exists");
@@ -20,20 +21,27 @@ UAInputAdapter::~UAInputAdapter() = default;
 int UAInputAdapter::GetRecordSize() { return fpSpecs->GetRecordSize(); }
 
 double UAInputAdapter::Encode(int pos, const ZIRA_Variable& v, size_t row) {
-  std::string key;
   if (v.IsString()) {
-    std::string_view s = v.GetString(row);
-    if (v.IsUserMissing(s)) return MCMV::gMissingValue;
-    key.assign(s);
-  } else {
-    if (!v.IsValidNumber(row)) return MCMV::gMissingValue;
-    double d = v.GetNumber(row);
-    if (d == 0.0) d = 0.0;  // one category for 0 and -0
-    key.assign(reinterpret_cast<const char*>(&d), sizeof d);
+    std::string_view text = v.GetString(row);
+    if (!v.GetMissingValues().strings.empty() && v.IsUserMissing(text)) return MCMV::gMissingValue;
+    auto& codes = fStrCodes[static_cast<size_t>(pos)];
+    auto it = codes.find(text);
+    if (it != codes.end()) return it->second;
+    double code = static_cast<double>(codes.size());
+    codes.emplace(std::string(text), code);
+    return code;
   }
-  auto& codes = fCodes[static_cast<size_t>(pos)];
-  auto [it, added] = codes.emplace(std::move(key), static_cast<double>(codes.size()));
-  return it->second;
+  if (!v.IsValidNumber(row)) return MCMV::gMissingValue;
+  double d = v.GetNumber(row);
+  if (d == 0.0) d = 0.0;  // one category for 0 and -0
+  uint64_t key;
+  std::memcpy(&key, &d, sizeof key);
+  auto& codes = fNumCodes[static_cast<size_t>(pos)];
+  auto it = codes.find(key);
+  if (it != codes.end()) return it->second;
+  double code = static_cast<double>(codes.size());
+  codes.emplace(key, code);
+  return code;
 }
 
 void UAInputAdapter::EncodeCatVars(double* record) {
@@ -67,7 +75,8 @@ void UAInputAdapter::SetSplitFile(BpProcedure* procedure, bool, bool, bool) {
 
 void UAInputAdapter::BeginSplit() {
   ++fSplitGroup;
-  for (auto& m : fCodes) m.clear();
+  for (auto& m : fNumCodes) m.clear();
+  for (auto& m : fStrCodes) m.clear();
 }
 
 void UAInputAdapter::SetCurrentCase(size_t row, bool first) {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -17,7 +19,7 @@ class BpProcedure;
 
 // Invariants:
 //  1. fpSpecs and the dataset outlive the adapter;
-//  2. fCodes has one map per record position (empty for continuous positions).
+//  2. fNumCodes and fStrCodes have one map per record position (empty for continuous ones).
 class UAInputAdapter {
  public:
   // Borrows the variable settings; shares the dataset.
@@ -73,6 +75,13 @@ class UAInputAdapter {
   BpProcedure* fpSplitProcedure = nullptr;
   int fSplitGroup = 0;
   bool fFirstOfSplit = false;
-  std::vector<std::unordered_map<std::string, double>> fCodes;
+  // Codes of the categorical values of each record position: numbers keyed by their bits
+  // (0 and -0 folded), strings by their text. Looked up without building a key per value.
+  struct StringHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::vector<std::unordered_map<uint64_t, double>> fNumCodes;
+  std::vector<std::unordered_map<std::string, double, StringHash, std::equal_to<>>> fStrCodes;
   std::vector<const ZIRA_Variable*> fRecordVars;
 };
