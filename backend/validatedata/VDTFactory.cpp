@@ -250,8 +250,9 @@ bool VDTFactory::CreateNewVariables() {
   if (fNewVarInds[2] >= 0) {
     ZIRA_Variable* v = fpDataSource->GetVariable(fNewVarInds[2]);
     ZIRA_ValueLabelMap labels = v->GetValueLabels();
+    // Group numbers are new values: appended without a search, so many groups stay linear.
     for (size_t g = 1; g <= fDuplicIdVec.size(); ++g)
-      labels.AddPair(static_cast<double>(g),
+      labels.AddNewPair(static_cast<double>(g),
                      ParserMessage::GetTranslatedText("Group ^1 ...", {std::to_string(g)}));
     v->SetValueLabels(std::move(labels));
   }

@@ -13,6 +13,9 @@ class ZIRA_ValueLabelMap {
   int GetType() const { return fType; }
   // Adds or replaces the label of a value.
   void AddPair(double value, std::string label);
+  // Adds the label of a value the caller knows is not in the map yet (no search: for building
+  // long label lists, such as one label per duplicate group).
+  void AddNewPair(double value, std::string label) { fNumeric.emplace_back(value, std::move(label)); }
   void AddPair(std::string_view value, std::string label);
   // The label of a value, or null. String values compare with trailing blanks ignored.
   const std::string* Find(double value) const;
