@@ -33,8 +33,8 @@ int TerminalWidth() {
   return 100;
 }
 
-// Writes the report next to its target, then renames it into place, so an interrupted write
-// leaves any earlier report whole.
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
   const std::string temp = path + ".tmp" + std::to_string(getpid());
   {
@@ -52,8 +52,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   if (ec) std::remove(temp.c_str());
   return !ec;
 }
-
-}  // namespace
 
 void AddReportOptions(CLI::App* sub, ReportOptions* options) {
   sub->add_option("--format", options->format, "Report format: text (default), html or json")

@@ -16,6 +16,10 @@ struct ReportOptions {
   int width = 0;                // text width; 0: the terminal's, else 100
 };
 
+// Writes a file whole: the text goes to a temporary file beside the target, which is then
+// renamed into place, so an interrupted write leaves any earlier file as it was.
+bool WriteFileAtomically(const std::string& path, const std::string& text);
+
 // Adds --format and -o/--output to a subcommand.
 void AddReportOptions(CLI::App* sub, ReportOptions* options);
 

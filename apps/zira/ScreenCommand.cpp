@@ -159,25 +159,6 @@ bool MakeLayout(const ScreenOptions& o, const ZIRA_DataSource& data, Layout* lay
   return true;
 }
 
-// Writes the text next to the target and renames it into place: nothing half-written.
-bool WriteFileWhole(const std::string& path, const std::string& text) {
-  const std::string temp = path + ".tmp" + std::to_string(getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << text;
-    out.flush();
-    if (!out) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) std::remove(temp.c_str());
-  return !ec;
-}
-
 // Reports an engine status: an error fails the command, a warning is shown.
 bool ReportStatus(const FSStatus& st) {
   if (st.IsOK()) return true;
@@ -320,7 +301,7 @@ bool RunScreen(const ScreenOptions& o, Session& session) {
     }
   }
   if (!o.xml.empty()) {
-    if (xmlText.empty() || !WriteFileWhole(o.xml, xmlText)) {
+    if (xmlText.empty() || !WriteFileAtomically(o.xml, xmlText)) {
       HostReport(kMsgError, "Cannot write the XML document " + o.xml + ".");
       return false;
     }
