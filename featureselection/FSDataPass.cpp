@@ -1,10 +1,10 @@
 // The data passes of the predictor set: records with a target, records without a target and
 // transactions; with weights, record layout, missing values, counters and progress reports.
-#include "featureselection/FSPredictorSet.h"
-
 #include <cassert>
 #include <climits>
 #include <cmath>
+
+#include "featureselection/FSPredictorSet.h"
 
 namespace {
 
@@ -52,6 +52,28 @@ class Progress {
   int fCountdown;
   double fStart;
   double fBefore;
+};
+
+// Gives the records of a source that offers no blocks as blocks of one record each; a
+// record's missing trailing fields have no column.
+class OneRecordBlocks {
+ public:
+  explicit OneRecordBlocks(MCCommon::RecordIterator* it) : fpIt(it) {}
+  const MCCommon::RecordBlock* Next() {
+    if (fpIt->OffersBlocks()) return fpIt->NextBlock();
+    if (!fpIt->Next()) return nullptr;
+    const MCCommon::Record* rec = fpIt->Current();
+    if (!rec) return nullptr;
+    fBlock.nRecords = 1;
+    fBlock.columns.resize(static_cast<std::size_t>(rec->Size()));
+    for (int f = 0; f < rec->Size(); ++f)
+      fBlock.columns[static_cast<std::size_t>(f)] = rec->GetAll() + f;
+    return &fBlock;
+  }
+
+ private:
+  MCCommon::RecordIterator* fpIt;
+  MCCommon::RecordBlock fBlock;
 };
 
 }  // namespace
@@ -152,73 +174,96 @@ FSStatus FSPredictorSet::PassWithoutTarget(MCCommon::RecordIterator* it, int max
   fWeightedValid = fWeightedExcluded = 0.0;
   fValid = fExcluded = 0;
   if (maxRecords < 0) maxRecords = INT_MAX;
+  const double start = FSClockSeconds();
+  if (it) AccumulateBlocksWithoutTarget(it, maxRecords);
+  fStatus = kFSSetAccumulated;
+  AddElapsed(FSClockSeconds() - start);
+  if (fpSettings->GetFrequencyWeightPosition() >= 0 && fNoValidWeight)
+    return FSStatus(kFSNoValidWeight, true);
+  if (fNoValidData) return FSStatus(kFSNoValidData, true);
+  return FSStatus();
+}
+
+void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it, int maxRecords) {
   const int conversion = fpSettings->GetWeightConversion();
   const int weightPos = fpSettings->GetFrequencyWeightPosition();
   const std::vector<int> cols = ColumnsOfPredictors();
-  const int lastCol = fNumPreds > 0 ? cols.back() : -1;
-  std::vector<char> isCat(static_cast<std::size_t>(fNumPreds));
-  for (int j = 0; j < fNumPreds; ++j) isCat[j] = fpSettings->IsPredictorCategorical(j);
-  std::vector<IFSPredTargetAccum*> accums(static_cast<std::size_t>(fNumPreds));
-  for (int j = 0; j < fNumPreds; ++j) accums[j] = fvpAccum[static_cast<std::size_t>(j)].get();
   const double start = FSClockSeconds();
   Progress progress(fpSettings->GetProgressListener(), fpSettings->GetRecordsToSkip(), start,
                     fElapsed);
-
-  int processed = 0;
-  while (it && processed < maxRecords && !fpCancel->IsCancelled() && it->Next()) {
-    const MCCommon::Record* rec = it->Current();
-    if (!rec) break;
-    double w = 1.0;
-    if (weightPos >= 0) {
-      if (!ConvertWeight(rec->ValueOr(weightPos), conversion, w)) continue;
-      fNoValidWeight = false;
-    }
-    ++processed;
-    const double* values = rec->GetAll();
-    const int size = rec->Size();
-    bool anyValid = false;
-    if (lastCol < size) {
-      for (int j = 0; j < fNumPreds; ++j) {
-        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
-        if (!a) continue;
-        const double v = values[cols[static_cast<std::size_t>(j)]];
-        if (isCat[j] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
-          a->AddMissing(w);
-        } else {
-          anyValid = true;
-          a->AddValue(v, w, true);
-        }
-      }
-    } else {
-      // A short record: the fields it lacks count as missing values.
-      for (int j = 0; j < fNumPreds; ++j) {
-        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
-        if (!a) continue;
-        const int col = cols[static_cast<std::size_t>(j)];
-        const double v = col < size ? values[col] : MCMV::gMissingValue;
-        if (isCat[j] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
-          a->AddMissing(w);
-        } else {
-          anyValid = true;
-          a->AddValue(v, w, true);
-        }
-      }
-    }
-    if (anyValid) {
-      fNoValidData = false;
-      fWeightedValid += w;
-      ++fValid;
-    } else {
-      fWeightedExcluded += w;
-      ++fExcluded;
-    }
-    progress.Step(processed, -1);
+  std::vector<char> isCat(static_cast<std::size_t>(fNumPreds));
+  std::vector<IFSPredTargetAccum*> accums(static_cast<std::size_t>(fNumPreds));
+  for (int j = 0; j < fNumPreds; ++j) {
+    isCat[static_cast<std::size_t>(j)] = fpSettings->IsPredictorCategorical(j);
+    accums[static_cast<std::size_t>(j)] = fvpAccum[static_cast<std::size_t>(j)].get();
   }
-  fStatus = kFSSetAccumulated;
-  AddElapsed(FSClockSeconds() - start);
-  if (weightPos >= 0 && fNoValidWeight) return FSStatus(kFSNoValidWeight, true);
-  if (fNoValidData) return FSStatus(kFSNoValidData, true);
-  return FSStatus();
+  std::vector<const double*> values;  // per predictor: its column in the block, or null
+  std::vector<double> weight;         // per record of the block: its weight
+  std::vector<char> use, anyValid;  // per record: read (valid weight, within the limit); any valid
+  OneRecordBlocks blocks(it);
+  int processed = 0;
+  while (processed < maxRecords && !fpCancel->IsCancelled()) {
+    const MCCommon::RecordBlock* block = blocks.Next();
+    if (!block) break;
+    const int n = block->nRecords;
+    const int nFields = static_cast<int>(block->columns.size());
+    weight.assign(static_cast<std::size_t>(n), 1.0);
+    use.assign(static_cast<std::size_t>(n), 1);
+    anyValid.assign(static_cast<std::size_t>(n), 0);
+    const int before = processed;
+    for (int i = 0; i < n; ++i) {
+      if (weightPos >= 0) {
+        const double raw = weightPos < nFields ? block->columns[weightPos][i] : MCMV::gMissingValue;
+        if (!ConvertWeight(raw, conversion, weight[i])) {
+          use[i] = 0;
+          continue;
+        }
+        fNoValidWeight = false;
+      }
+      if (processed < maxRecords) {
+        ++processed;
+      } else {
+        use[i] = 0;
+      }
+    }
+    // Record by record, as the record loop does: the running means of the predictors are
+    // independent chains, and taking them in turn lets the processor overlap them.
+    values.resize(static_cast<std::size_t>(fNumPreds));
+    for (int j = 0; j < fNumPreds; ++j) {
+      const int col = cols[static_cast<std::size_t>(j)];
+      values[static_cast<std::size_t>(j)] = col < nFields ? block->columns[col] : nullptr;
+    }
+    for (int i = 0; i < n; ++i) {
+      if (!use[i]) continue;
+      const double w = weight[i];
+      bool valid = false;
+      for (int j = 0; j < fNumPreds; ++j) {
+        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
+        if (!a) continue;
+        const double* column = values[static_cast<std::size_t>(j)];
+        const double v = column ? column[i] : MCMV::gMissingValue;
+        if (isCat[static_cast<std::size_t>(j)] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+          a->AddMissing(w);
+        } else {
+          valid = true;
+          a->AddValue(v, w, true);
+        }
+      }
+      anyValid[i] = valid;
+    }
+    for (int i = 0, done = before; i < n; ++i) {
+      if (!use[i]) continue;
+      if (anyValid[i]) {
+        fNoValidData = false;
+        fWeightedValid += weight[i];
+        ++fValid;
+      } else {
+        fWeightedExcluded += weight[i];
+        ++fExcluded;
+      }
+      progress.Step(++done, -1);
+    }
+  }
 }
 
 FSStatus FSPredictorSet::TransactionPass(MCCommon::RecordIterator* it) {

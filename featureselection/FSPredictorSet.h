@@ -107,6 +107,9 @@ class FSPredictorSet {
   // Progress report about predictors; `countdown` restarts at the predictors to skip.
   void ReportPredictors(int& countdown, int done, double startElapsed) const;
   std::vector<int> ColumnsOfPredictors() const;
+  // PassWithoutTarget's reading: in blocks when the source offers them, else record by record
+  // (each record a block of one); the accumulators see the same values in the same order.
+  void AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it, int maxRecords);
   void AddElapsed(double seconds) { fElapsed += seconds; }
 
   FSSettings* fpSettings;

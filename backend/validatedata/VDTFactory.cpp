@@ -26,6 +26,8 @@ class SplitRecords : public MCCommon::RecordIterator {
     return true;
   }
   const MCCommon::Record* Current() override { return &fRecord; }
+  bool OffersBlocks() const override { return true; }
+  const MCCommon::RecordBlock* NextBlock() override { return fpIt->NextBlock(); }
 
  private:
   UAProcDataSourceIter* fpIt;
@@ -35,7 +37,9 @@ class SplitRecords : public MCCommon::RecordIterator {
 
 VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
                        BpProcedure* procedure)
-    : fpVDTValidSpecs(specs), fpVarValidSpecs(specs->GetVarValidSpecs()), fpDataSource(data),
+    : fpVDTValidSpecs(specs),
+      fpVarValidSpecs(specs->GetVarValidSpecs()),
+      fpDataSource(data),
       fpProcedure(procedure) {
   fParserMessage.SetCommandName("VALIDATEDATA");
   fParserMessage.SetProcedureTitle("ValidateData");
@@ -53,8 +57,8 @@ VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
     return;
   }
   if (fpDuplicIdMap) {
-    fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource,
-                                                 fpDuplicIdMap.get(), &fDuplicIdVec);
+    fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, fpDuplicIdMap.get(),
+                                                 &fDuplicIdVec);
   } else {
     fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, nullptr,
                                                  &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
@@ -133,6 +137,7 @@ bool VDTFactory::ScreenSplit() {
 
   SplitRecords records(fpIterator.get());
   fStatus = fpAlgorithm->CheckPredictors(&records, fDeleteInds, fDeleteReasons, -1);
+  fpIterator->FinishBlocks();
   bool ok = !fStatus.IsError();
   if (fpIterator->GetFailReason() == 3) {
     fStatus = FSStatus(kVDTPassFailed, false);
@@ -253,7 +258,7 @@ bool VDTFactory::CreateNewVariables() {
     // Group numbers are new values: appended without a search, so many groups stay linear.
     for (size_t g = 1; g <= fDuplicIdVec.size(); ++g)
       labels.AddNewPair(static_cast<double>(g),
-                     ParserMessage::GetTranslatedText("Group ^1 ...", {std::to_string(g)}));
+                        ParserMessage::GetTranslatedText("Group ^1 ...", {std::to_string(g)}));
     v->SetValueLabels(std::move(labels));
   }
   return true;

@@ -12,19 +12,23 @@
 #define VDT_ASSERT(expr) assert((expr) && "backend/validatedata/VDTProcAdapter: " #expr)
 
 VDTProcAdapter::VDTProcAdapter(const VDTValidSpecs* specs, const ZIRA_DataSource* data,
-                               ObsVecMap* duplicMap, DuplicGroups* duplicGroups,
-                               int emptyCaseVar, int incompIdVar, int duplicIdVar,
-                               int ruleViolVar)
-    : UAInputAdapter(specs->GetVarValidSpecs(), data), fpVDTValidSpecs(specs),
-      fpDuplicIdVec(duplicGroups), fEmptyCaseVar(emptyCaseVar), fIncompIdVar(incompIdVar),
-      fDuplicIdVar(duplicIdVar), fRuleViolVar(ruleViolVar) {
+                               ObsVecMap* duplicMap, DuplicGroups* duplicGroups, int emptyCaseVar,
+                               int incompIdVar, int duplicIdVar, int ruleViolVar)
+    : UAInputAdapter(specs->GetVarValidSpecs(), data),
+      fpVDTValidSpecs(specs),
+      fpDuplicIdVec(duplicGroups),
+      fEmptyCaseVar(emptyCaseVar),
+      fIncompIdVar(incompIdVar),
+      fDuplicIdVar(duplicIdVar),
+      fRuleViolVar(ruleViolVar) {
   if (duplicMap) fPassInd = 1;
   Init(duplicMap);
 }
 
 VDTProcAdapter::VDTProcAdapter(const VDTValidSpecs* specs, const ZIRA_DataSource* data,
                                ObsVecMap* duplicMap, DuplicGroups* duplicGroups)
-    : UAInputAdapter(specs->GetVarValidSpecs(), data), fpVDTValidSpecs(specs),
+    : UAInputAdapter(specs->GetVarValidSpecs(), data),
+      fpVDTValidSpecs(specs),
       fpDuplicIdVec(duplicGroups) {
   fPassInd = 0;
   VDT_ASSERT(specs->GetNCaseIdVars() > 0);
@@ -44,8 +48,10 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
 
   int nCols = Data().ColumnCount();
   fCaseValueReaders.reserve(static_cast<size_t>(nCols));
-  for (int c = 0; c < nCols; ++c)
+  for (int c = 0; c < nCols; ++c) {
     fCaseValueReaders.push_back(std::make_unique<UACaseValueReader>(GetCaseIterator(), c, false));
+    fColumnVars.push_back(Data().GetVariable(c));
+  }
 
   fAnalysVarPos.assign(static_cast<size_t>(nCols), -1);
   for (int i = 0; i < fNAnalysVars; ++i) {
@@ -89,6 +95,7 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
     fNCaseIdObs = duplicMap->CellSize() - 3;
     VDT_ASSERT(fNCaseIdObs > 1);
     fKeyBuffer.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
+    fAheadKey.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
   }
 }
 
@@ -98,12 +105,28 @@ void VDTProcAdapter::SetOutput(VDTOutput* output) {
 }
 
 bool VDTProcAdapter::IsMissingOrBlank(int column) const {
-  const UACaseValueReader& r = *fCaseValueReaders[static_cast<size_t>(column)];
-  int width = r.GetStringWidth();
-  if (width == 0) return !r.IsValid();
-  const char* s = r.GetValue()->c;
-  for (int i = 0; i < width; ++i)
-    if (s[i] != ' ') return false;
+  return MissingOrBlankAt(column, GetCaseIterator()->Row());
+}
+
+bool VDTProcAdapter::MissingOrBlankAt(int column, size_t row) const {
+  const ZIRA_Variable& v = *fColumnVars[static_cast<size_t>(column)];
+  if (!v.IsString()) return !v.IsValidNumber(row);
+  return v.IsBlank(row);
+}
+
+bool VDTProcAdapter::KeyOfRow(size_t row, int split, OBS* key) const {
+  const auto& ids = *fpVDTValidSpecs->GetCaseIdVarList();
+  size_t k = 0;
+  for (size_t i = 0; i < ids.size(); ++i) {
+    const ZIRA_Variable& v = *fColumnVars[static_cast<size_t>(ids[i])];
+    if (MissingOrBlankAt(ids[i], row)) return false;
+    const int cells = fKeySpec[i].cells;
+    const void* from = v.IsString() ? static_cast<const void*>(v.GetStringCell(row))
+                                    : static_cast<const void*>(v.Numbers().data() + row);
+    std::memcpy(key + k, from, sizeof(OBS) * static_cast<size_t>(cells));
+    k += static_cast<size_t>(cells);
+  }
+  key[k].d = static_cast<double>(split);
   return true;
 }
 
@@ -160,9 +183,8 @@ bool VDTProcAdapter::ProcessCase() {
 
   if (final && (s.GetEmptyCaseCheck() || !s.GetEmptyCaseVarName().empty())) CheckEmptyCase();
 
-  bool idWork = fNCaseIdVars > 0 &&
-                (s.GetIncomplIdCheck() || !s.GetIncomplIdVarName().empty() ||
-                 s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
+  bool idWork = fNCaseIdVars > 0 && (s.GetIncomplIdCheck() || !s.GetIncomplIdVarName().empty() ||
+                                     s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
   if (fPassInd == 1 || idWork) {
     bool complete = true;
     for (const OBS* v : fCaseIdValues) {
@@ -186,7 +208,16 @@ bool VDTProcAdapter::ProcessCase() {
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
   VDT_ASSERT(fpDuplicIdMap != 0);
   long c = GetCaseNumber();
+  // Lookups in a map of millions of keys wait on memory: the slot of the key a few cases
+  // ahead is fetched now, so it is at hand when that case comes.
+  constexpr size_t kAhead = 16;
+  const size_t aheadRow = GetCaseIterator()->Row() + kAhead;
+  if (aheadRow < static_cast<size_t>(Data().CaseCount()) &&
+      KeyOfRow(aheadRow, GetSplitGroupNumber(), fAheadKey.data()))
+    fpDuplicIdMap->Prefetch(fAheadKey.data());
+
   double* payload = nullptr;
+  bool added = false;
   if (complete) {
     // The key: each identifier's whole cells, then the split-group number.
     size_t k = 0;
@@ -196,12 +227,14 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
       k += static_cast<size_t>(cells);
     }
     fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());
-    payload = fpDuplicIdMap->Contains(fKeyBuffer.data());
+    // The first pass adds every new key in the same lookup.
+    payload = fPassInd == 0 ? fpDuplicIdMap->Insert(fKeyBuffer.data(), &added)
+                            : fpDuplicIdMap->Contains(fKeyBuffer.data());
   }
 
   if (fPassInd == 0) {
     if (!complete) return;
-    if (payload) {
+    if (!added) {
       long origCaseCount = static_cast<long>(payload[1]);
       long globalCaseCount = c;
       VDT_ASSERT(origCaseCount < globalCaseCount);
@@ -217,10 +250,9 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
         ++fNDuplicGroups;
       }
     } else {
-      double* p = fpDuplicIdMap->Insert(fKeyBuffer.data());
-      p[0] = 0;
-      p[1] = static_cast<double>(c);
-      p[2] = 0;
+      payload[0] = 0;
+      payload[1] = static_cast<double>(c);
+      payload[2] = 0;
     }
     return;
   }
@@ -257,8 +289,9 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
 
 bool VDTProcAdapter::IsViolated(int outcomeCol) const {
   if (outcomeCol < 0) return false;
-  const UACaseValueReader& r = *fCaseValueReaders[static_cast<size_t>(outcomeCol)];
-  return r.GetStringWidth() == 0 && r.IsValid() && r.GetNumber() == 1.0;
+  const ZIRA_Variable& v = *fColumnVars[static_cast<size_t>(outcomeCol)];
+  const size_t row = GetCaseIterator()->Row();
+  return !v.IsString() && v.IsValidNumber(row) && v.GetNumber(row) == 1.0;
 }
 
 void VDTProcAdapter::CheckRules() {
@@ -304,7 +337,8 @@ void VDTProcAdapter::CheckRules() {
 
   // The test lets one case more than the limit through: the output object shows at most the
   // limit and notes on that extra case that more cases had violations.
-  if (report && n > 0 && n >= fMinViolations && (fCaseLimit == 0 || fNReportedCases <= fCaseLimit)) {
+  if (report && n > 0 && n >= fMinViolations &&
+      (fCaseLimit == 0 || fNReportedCases <= fCaseLimit)) {
     if (fpOutput)
       fpOutput->AddCaseReportRow(fViolStandRules, fCaseRuleCounts, fViolCustRules, fCaseIdValues,
                                  GetCaseNumber());
@@ -348,7 +382,8 @@ int VDTProcAdapter::GetVarRuleCount(int p, int r) const {
 int VDTProcAdapter::GetRuleCountsOverVars(int iRule, std::vector<int>* counts) const {
   VDT_ASSERT(iRule >= 1 && iRule <= fMaxNStandRules);
   counts->assign(static_cast<size_t>(fNAnalysVars), 0);
-  for (int p = 0; p < fNAnalysVars; ++p) (*counts)[static_cast<size_t>(p)] = GetVarRuleCount(p, iRule);
+  for (int p = 0; p < fNAnalysVars; ++p)
+    (*counts)[static_cast<size_t>(p)] = GetVarRuleCount(p, iRule);
   return fStandRuleCounts[static_cast<size_t>(iRule - 1)];
 }
 

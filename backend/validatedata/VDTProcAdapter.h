@@ -69,6 +69,11 @@ class VDTProcAdapter : public UAInputAdapter {
 
  private:
   void Init(ObsVecMap* duplicMap);
+  // Whether a column's value at `row` is missing (numeric) or all blanks (string).
+  bool MissingOrBlankAt(int column, size_t row) const;
+  // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells); false
+  // when one of its identifiers is missing or blank.
+  bool KeyOfRow(size_t row, int split, OBS* key) const;
   void CheckRules();
   bool IsViolated(int outcomeCol) const;
 
@@ -76,6 +81,7 @@ class VDTProcAdapter : public UAInputAdapter {
   VDTOutput* fpOutput = nullptr;
   int fPassInd = 0;
   std::vector<std::unique_ptr<UACaseValueReader>> fCaseValueReaders;
+  std::vector<const ZIRA_Variable*> fColumnVars;  // per data column, for reading any row
   std::vector<int> fAnalysVarPos;
   std::vector<const VDTRuleSpecs*> fViolStandRules;
   std::vector<const VDTRuleSpecs*> fStandRules;
@@ -92,6 +98,7 @@ class VDTProcAdapter : public UAInputAdapter {
   ObsKeySpec fKeySpec;
   ObsVecMap* fpDuplicIdMap = nullptr;
   std::vector<OBS> fKeyBuffer;
+  std::vector<OBS> fAheadKey;  // the key of a case a few rows ahead, fetched early
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

@@ -26,7 +26,8 @@ struct ZiraMissingValues {
 
 // Invariants:
 //  1. a numeric variable has fNumbers.size() == case count and an empty fStrings;
-//  2. a string variable has fStrings.size() == case count * fCellWidth, fCellWidth = CellWidth(type).
+//  2. a string variable has fStrings.size() == case count * fCellWidth, fCellWidth =
+//  CellWidth(type).
 class ZIRA_Variable {
  public:
   ZIRA_Variable(std::string name, int type, size_t nCases);
@@ -81,7 +82,10 @@ class ZIRA_Variable {
   bool IsUserMissing(double v) const;
   bool IsUserMissing(std::string_view v) const;
   // A numeric value is valid when it is neither system-missing nor user-missing.
-  bool IsValidNumber(size_t row) const;
+  bool IsValidNumber(size_t row) const {
+    double v = fNumbers[row];
+    return v != MCMV::gMissingValue && (fMissing.Empty() || !IsUserMissing(v));
+  }
   // A string value is blank when all its bytes are blanks.
   bool IsBlank(size_t row) const;
 
@@ -93,7 +97,7 @@ class ZIRA_Variable {
  private:
   friend class ZiraDataStore;
   friend class ZIRA_DataSource;
-  ZiraDataStore* fOwner = nullptr;   // borrowed; told when the name changes
+  ZiraDataStore* fOwner = nullptr;  // borrowed; told when the name changes
   ZiraVarName fName;
   int fType;
   int fCellWidth;

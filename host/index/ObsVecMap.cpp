@@ -3,6 +3,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "host/common/MemoryAdvice.h"
 #include "host/data/ZIRA_DataSource.h"
 
 namespace {
@@ -42,7 +43,7 @@ ObsVecMap::ObsVecMap(ObsKeySpec spec, int nPayload) : fSpec(std::move(spec)), fN
     fKeyCells += e.cells;
   }
   assert(fKeyCells > 0 && "host/index/ObsVecMap: fKeyCells > 0");
-  fSlots.assign(1024, 0);
+  fSlots.assign(1024, Slot{});
 }
 
 uint64_t ObsVecMap::Hash(const OBS* key) const {
@@ -71,40 +72,53 @@ bool ObsVecMap::Equal(const OBS* a, const OBS* b) const {
 }
 
 size_t ObsVecMap::FindSlot(const OBS* key, uint64_t h) const {
-  size_t mask = fSlots.size() - 1;
-  size_t s = static_cast<size_t>(h) & mask;
-  for (;;) {
-    uint32_t e = fSlots[s];
-    if (e == 0) return s;
-    const OBS* stored = fEntries.data() + static_cast<size_t>(e - 1) * CellSize();
+  const size_t mask = fSlots.size() - 1;
+  const uint32_t tag = static_cast<uint32_t>(h >> 32);
+  for (size_t s = static_cast<size_t>(h) & mask;; s = (s + 1) & mask) {
+    const Slot& slot = fSlots[s];
+    if (slot.entry1 == 0) return s;
+    if (slot.tag != tag) continue;
+    const OBS* stored = fEntries.data() + static_cast<size_t>(slot.entry1 - 1) * CellSize();
     if (Equal(stored, key)) return s;
-    s = (s + 1) & mask;
   }
+}
+
+void ObsVecMap::Prefetch(const OBS* key) const {
+  __builtin_prefetch(&fSlots[static_cast<size_t>(Hash(key)) & (fSlots.size() - 1)]);
 }
 
 double* ObsVecMap::Contains(const OBS* key) {
   size_t s = FindSlot(key, Hash(key));
-  if (fSlots[s] == 0) return nullptr;
-  return &fEntries[static_cast<size_t>(fSlots[s] - 1) * CellSize() + fKeyCells].d;
+  if (fSlots[s].entry1 == 0) return nullptr;
+  return &fEntries[static_cast<size_t>(fSlots[s].entry1 - 1) * CellSize() + fKeyCells].d;
 }
 
-double* ObsVecMap::Insert(const OBS* key) {
+double* ObsVecMap::Insert(const OBS* key, bool* added) {
   if ((fNEntries + 1) * 2 > fSlots.size()) Grow();
-  size_t s = FindSlot(key, Hash(key));
-  if (fSlots[s] == 0) {
+  const uint64_t h = Hash(key);
+  size_t s = FindSlot(key, h);
+  if (added) *added = fSlots[s].entry1 == 0;
+  if (fSlots[s].entry1 == 0) {
     size_t base = fEntries.size();
     fEntries.resize(base + static_cast<size_t>(CellSize()));
     std::memcpy(fEntries.data() + base, key, sizeof(OBS) * static_cast<size_t>(fKeyCells));
     for (int p = 0; p < fNPayload; ++p) fEntries[base + fKeyCells + p].d = 0.0;
     ++fNEntries;
     assert(fNEntries < UINT32_MAX && "host/index/ObsVecMap: fNEntries < UINT32_MAX");
-    fSlots[s] = static_cast<uint32_t>(fNEntries);
+    fSlots[s] = Slot{static_cast<uint32_t>(fNEntries), static_cast<uint32_t>(h >> 32)};
   }
-  return &fEntries[static_cast<size_t>(fSlots[s] - 1) * CellSize() + fKeyCells].d;
+  return &fEntries[static_cast<size_t>(fSlots[s].entry1 - 1) * CellSize() + fKeyCells].d;
 }
 
 void ObsVecMap::Reserve(size_t n) {
-  fEntries.reserve(n * static_cast<size_t>(CellSize()));
+  if (fEntries.empty()) {
+    std::vector<OBS> fresh;
+    fresh.reserve(n * static_cast<size_t>(CellSize()));
+    AdviseHugePages(fresh.data(), fresh.capacity() * sizeof(OBS));
+    fEntries.swap(fresh);
+  } else {
+    fEntries.reserve(n * static_cast<size_t>(CellSize()));
+  }
   size_t slots = fSlots.size();
   while (slots < 2 * n + 2) slots *= 2;
   if (slots > fSlots.size()) Rehash(slots);
@@ -113,15 +127,15 @@ void ObsVecMap::Reserve(size_t n) {
 void ObsVecMap::Grow() { Rehash(fSlots.size() * 2); }
 
 void ObsVecMap::Rehash(size_t slots) {
-  std::vector<uint32_t> old;
+  std::vector<Slot> old;
   old.swap(fSlots);
-  fSlots.assign(slots, 0);
+  AssignAdvised(fSlots, slots, Slot{});
   size_t mask = fSlots.size() - 1;
-  for (uint32_t e : old) {
-    if (e == 0) continue;
-    const OBS* key = fEntries.data() + static_cast<size_t>(e - 1) * CellSize();
+  for (const Slot& o : old) {
+    if (o.entry1 == 0) continue;
+    const OBS* key = fEntries.data() + static_cast<size_t>(o.entry1 - 1) * CellSize();
     size_t s = static_cast<size_t>(Hash(key)) & mask;
-    while (fSlots[s] != 0) s = (s + 1) & mask;
-    fSlots[s] = e;
+    while (fSlots[s].entry1 != 0) s = (s + 1) & mask;
+    fSlots[s] = o;
   }
 }

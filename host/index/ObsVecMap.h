@@ -21,7 +21,8 @@ using ObsKeySpec = std::vector<ObsKeyElement>;
 // Invariants:
 //  1. every stored entry occupies fKeyCells + fNPayload cells of fEntries;
 //  2. fSlots.size() is a power of two and more than twice the number of entries;
-//  3. no two entries have equal keys.
+//  3. no two entries have equal keys;
+//  4. an occupied slot's tag is the high half of its key's hash (compared before the key).
 class ObsVecMap {
  public:
   // The key specification for the given columns of a dataset: a numeric variable takes one
@@ -43,8 +44,12 @@ class ObsVecMap {
   // borrowed and stays valid until the next Insert.
   double* Contains(const OBS* key);
   // Adds a key that is not yet in the map and returns its payload (all 0) to fill; for a
-  // key already present, returns its payload. Valid until the next Insert.
-  double* Insert(const OBS* key);
+  // key already present, returns its payload. Valid until the next Insert. `added`, when
+  // given, tells which of the two happened.
+  double* Insert(const OBS* key, bool* added = nullptr);
+  // Asks the processor to fetch the slot where `key` would be looked up; a pass that knows
+  // its next keys calls this a few keys ahead, so the lookups do not wait for memory.
+  void Prefetch(const OBS* key) const;
 
  private:
   uint64_t Hash(const OBS* key) const;
@@ -58,6 +63,10 @@ class ObsVecMap {
   int fKeyCells = 0;
   int fNPayload = 0;
   size_t fNEntries = 0;
-  std::vector<OBS> fEntries;       // entry i at i * CellSize()
-  std::vector<uint32_t> fSlots;    // entry index + 1, 0 = empty
+  std::vector<OBS> fEntries;  // entry i at i * CellSize()
+  struct Slot {
+    uint32_t entry1 = 0;  // entry index + 1, 0 = empty
+    uint32_t tag = 0;
+  };
+  std::vector<Slot> fSlots;
 };

@@ -1,18 +1,22 @@
 #include "host/inputadapter/UAInputAdapter.h"
 
+#include <algorithm>
 #include <cassert>
-#include <cstring>
 
 UAInputAdapter::UAInputAdapter(const UAVarValidSpecs* specs, const ZIRA_DataSource* data)
     : fpSpecs(specs), fData(*data), fCaseIterator(*data) {
   assert(fpSpecs && "host/inputadapter/UAInputAdapter: fpSpecs != 0");
   int n = fpSpecs->GetRecordSize();
-  fNumCodes.resize(static_cast<size_t>(n));
-  fStrCodes.resize(static_cast<size_t>(n));
   for (int p = 0; p < n; ++p) {
     const ZIRA_Variable* v = fData.GetVariable(fpSpecs->GetZIRAVarIndex(p));
     assert(v && "host/inputadapter/UAInputAdapter: record column exists");
     fRecordVars.push_back(v);
+    if (fpSpecs->IsCatPosition(p)) {
+      fCatPositions.push_back(p);
+      fCoders.emplace_back(v);
+    } else {
+      fContPositions.push_back(p);
+    }
   }
 }
 
@@ -20,44 +24,43 @@ UAInputAdapter::~UAInputAdapter() = default;
 
 int UAInputAdapter::GetRecordSize() { return fpSpecs->GetRecordSize(); }
 
-double UAInputAdapter::Encode(int pos, const ZIRA_Variable& v, size_t row) {
+double UAInputAdapter::Encode(size_t k, size_t row) {
+  const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(fCatPositions[k])];
   if (v.IsString()) {
-    std::string_view text = v.GetString(row);
-    if (!v.GetMissingValues().strings.empty() && v.IsUserMissing(text)) return MCMV::gMissingValue;
-    auto& codes = fStrCodes[static_cast<size_t>(pos)];
-    auto it = codes.find(text);
-    if (it != codes.end()) return it->second;
-    double code = static_cast<double>(codes.size());
-    codes.emplace(std::string(text), code);
-    return code;
+    if (!v.GetMissingValues().strings.empty() && v.IsUserMissing(v.GetString(row)))
+      return MCMV::gMissingValue;
+  } else if (!v.IsValidNumber(row)) {
+    return MCMV::gMissingValue;
   }
-  if (!v.IsValidNumber(row)) return MCMV::gMissingValue;
-  double d = v.GetNumber(row);
-  if (d == 0.0) d = 0.0;  // one category for 0 and -0
-  uint64_t key;
-  std::memcpy(&key, &d, sizeof key);
-  auto& codes = fNumCodes[static_cast<size_t>(pos)];
-  auto it = codes.find(key);
-  if (it != codes.end()) return it->second;
-  double code = static_cast<double>(codes.size());
-  codes.emplace(key, code);
-  return code;
+  return fCoders[k].Code(row);
 }
 
 void UAInputAdapter::EncodeCatVars(double* record) {
   size_t row = fCaseIterator.Row();
-  for (int p = 0; p < fpSpecs->GetRecordSize(); ++p) {
-    if (fpSpecs->IsCatPosition(p)) record[p] = Encode(p, *fRecordVars[static_cast<size_t>(p)], row);
-  }
+  for (size_t k = 0; k < fCatPositions.size(); ++k) record[fCatPositions[k]] = Encode(k, row);
 }
 
 void UAInputAdapter::GetContVars(double* record) {
   size_t row = fCaseIterator.Row();
-  for (int p = 0; p < fpSpecs->GetRecordSize(); ++p) {
-    if (fpSpecs->IsCatPosition(p)) continue;
+  for (int p : fContPositions) {
     const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(p)];
     // A string variable cannot be continuous; treat its values as missing.
     record[p] = (!v.IsString() && v.IsValidNumber(row)) ? v.GetNumber(row) : MCMV::gMissingValue;
+  }
+}
+
+void UAInputAdapter::EncodeRows(size_t begin, size_t end, double* const* columns) {
+  for (size_t k = 0; k < fCatPositions.size(); ++k)
+    fCoders[k].CodeRows(begin, end, columns[fCatPositions[k]]);
+  for (int p : fContPositions) {
+    const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(p)];
+    double* out = columns[p];
+    if (v.IsString()) {
+      std::fill(out, out + (end - begin), MCMV::gMissingValue);
+      continue;
+    }
+    for (size_t r = begin; r < end; ++r)
+      out[r - begin] = v.IsValidNumber(r) ? v.GetNumber(r) : MCMV::gMissingValue;
   }
 }
 
@@ -75,8 +78,7 @@ void UAInputAdapter::SetSplitFile(BpProcedure* procedure, bool, bool, bool) {
 
 void UAInputAdapter::BeginSplit() {
   ++fSplitGroup;
-  for (auto& m : fNumCodes) m.clear();
-  for (auto& m : fStrCodes) m.clear();
+  for (auto& c : fCoders) c.Clear();
 }
 
 void UAInputAdapter::SetCurrentCase(size_t row, bool first) {

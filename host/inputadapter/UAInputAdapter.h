@@ -5,13 +5,10 @@
 #pragma once
 
 #include <memory>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "host/data/ZIRA_DataSource.h"
+#include "host/inputadapter/CategoryCoder.h"
 #include "host/inputadapter/UAVarValidSpecs.h"
 #include "host/inputadapter/ZIRA_InputCaseIterator.h"
 
@@ -19,7 +16,8 @@ class BpProcedure;
 
 // Invariants:
 //  1. fpSpecs and the dataset outlive the adapter;
-//  2. fNumCodes and fStrCodes have one map per record position (empty for continuous ones).
+//  2. fCoders has one coder per categorical record position, in fCatPositions' order;
+//  3. fCatPositions and fContPositions together hold every record position once.
 class UAInputAdapter {
  public:
   // Borrows the variable settings; shares the dataset.
@@ -47,6 +45,10 @@ class UAInputAdapter {
   // Called before the first case of each split group.
   virtual void PrepareNewSplit();
 
+  // EncodeCatVars and GetContVars for the rows begin .. end-1 at once: field p of row r goes
+  // to columns[p][r - begin].
+  void EncodeRows(size_t begin, size_t end, double* const* columns);
+
   // Split groups: the procedure context whose output is labelled by split group, and three
   // flags of the host's signature (split groups honoured; always true in this host).
   void SetSplitFile(BpProcedure* procedure, bool honour, bool label, bool sorted);
@@ -63,11 +65,11 @@ class UAInputAdapter {
 
  private:
   friend class UAProcDataSourceIter;
-  void BeginSplit();           // the iterator opens a split group
+  void BeginSplit();  // the iterator opens a split group
   void SetCurrentCase(size_t row, bool first);
 
-  // The code of one categorical value; a string value is keyed by its bytes.
-  double Encode(int pos, const ZIRA_Variable& v, size_t row);
+  // The code of the categorical value of record position fCatPositions[k] at `row`.
+  double Encode(size_t k, size_t row);
 
   const UAVarValidSpecs* fpSpecs;
   ZIRA_DataSource fData;
@@ -75,13 +77,8 @@ class UAInputAdapter {
   BpProcedure* fpSplitProcedure = nullptr;
   int fSplitGroup = 0;
   bool fFirstOfSplit = false;
-  // Codes of the categorical values of each record position: numbers keyed by their bits
-  // (0 and -0 folded), strings by their text. Looked up without building a key per value.
-  struct StringHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
-  std::vector<std::unordered_map<uint64_t, double>> fNumCodes;
-  std::vector<std::unordered_map<std::string, double, StringHash, std::equal_to<>>> fStrCodes;
   std::vector<const ZIRA_Variable*> fRecordVars;
+  std::vector<int> fCatPositions;   // categorical record positions, ascending
+  std::vector<int> fContPositions;  // continuous record positions, ascending
+  std::vector<CategoryCoder> fCoders;
 };

@@ -1,5 +1,6 @@
 #include "host/inputadapter/UAProcDataSourceIter.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cstring>
@@ -26,7 +27,8 @@ std::string ShowDataValue(const ZIRA_Variable& v, size_t row) {
 }
 
 UAProcDataSourceIter::UAProcDataSourceIter(UAInputAdapter* adapter, bool)
-    : fpAdapter(adapter), fSplitCols(adapter->Data().SplitVariables()),
+    : fpAdapter(adapter),
+      fSplitCols(adapter->Data().SplitVariables()),
       fNCases(adapter->Data().CaseCount()) {
   assert(fpAdapter && "host/inputadapter/UAProcDataSourceIter: fpAdapter != 0");
   fRecord.assign(static_cast<size_t>(fpAdapter->GetRecordSize()), MCMV::gMissingValue);
@@ -34,7 +36,14 @@ UAProcDataSourceIter::UAProcDataSourceIter(UAInputAdapter* adapter, bool)
   fpAdapter->PrepareNewPass();
 }
 
-UAProcDataSourceIter::~UAProcDataSourceIter() { PublishSplit(false); }
+UAProcDataSourceIter::~UAProcDataSourceIter() {
+  try {
+    FinishBlocks();
+  } catch (...) {
+    // The pass is being abandoned; what its last block threw no longer matters.
+  }
+  PublishSplit(false);
+}
 
 void UAProcDataSourceIter::PublishSplit(bool on) {
   // Output made while a split group is read carries its split values.
@@ -74,6 +83,7 @@ void UAProcDataSourceIter::MakeSplitLabels(size_t row) {
 }
 
 bool UAProcDataSourceIter::NewSplit() {
+  FinishBlocks();
   size_t start = fGroupEnd;  // the first case after the previous group
   if (start >= fNCases) {
     PublishSplit(false);
@@ -115,4 +125,104 @@ bool UAProcDataSourceIter::NextRecord() {
   fpAdapter->GetContVars(rec);
   fpAdapter->FillFreeVars(rec);
   return fFailReason != 3;
+}
+
+void UAProcDataSourceIter::ReadBlock(int b) {
+  MCCommon::RecordBlock& block = fBlock[b];
+  block.nRecords = 0;
+  fBlockStart[b] = fRow;
+  if (!HasMore() || fFailReason == 3) return;
+  const size_t last = std::min(fGroupEnd, fRow + kBlockSize);
+  int n = 0;
+  while (fRow < last) {
+    Next();
+    if (fFailReason == 3) break;
+    ++n;
+  }
+  block.nRecords = n;
+}
+
+const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
+  // The adapter's work on the cases of a block runs on the second thread, one block ahead;
+  // coding the records of the block (which touches only the analysis columns and the
+  // category codes) is done here, beside it.
+  if (fAheadPending) {
+    fWorker.Wait();
+    fAheadPending = false;
+    fCurrentBlock = 1 - fCurrentBlock;
+  } else {
+    ReadBlock(fCurrentBlock);
+  }
+  MCCommon::RecordBlock& block = fBlock[fCurrentBlock];
+  if (block.nRecords == 0) return nullptr;
+  if (HasMore() && fFailReason != 3) {
+    const int next = 1 - fCurrentBlock;
+    fAheadPending = true;
+    fWorker.Start([this, next] { ReadBlock(next); });
+  }
+  const size_t nFields = fRecord.size();
+  std::vector<double>& values = fBlockValues[fCurrentBlock];
+  if (values.empty()) {
+    values.assign(nFields * kBlockSize, MCMV::gMissingValue);
+    block.columns.resize(nFields);
+    for (size_t f = 0; f < nFields; ++f) block.columns[f] = values.data() + f * kBlockSize;
+  }
+  fBlockColumns.resize(nFields);
+  for (size_t f = 0; f < nFields; ++f) fBlockColumns[f] = values.data() + f * kBlockSize;
+  const size_t begin = fBlockStart[fCurrentBlock];
+  fpAdapter->EncodeRows(begin, begin + static_cast<size_t>(block.nRecords), fBlockColumns.data());
+  return &block;
+}
+
+void UAProcDataSourceIter::FinishBlocks() {
+  if (!fAheadPending) return;
+  fWorker.Wait();
+  fAheadPending = false;
+  fCurrentBlock = 1 - fCurrentBlock;
+}
+
+UAProcDataSourceIter::Worker::~Worker() {
+  if (!fThread.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(fMutex);
+    fStop = true;
+  }
+  fChanged.notify_all();
+  fThread.join();
+}
+
+void UAProcDataSourceIter::Worker::Start(std::function<void()> job) {
+  if (!fThread.joinable()) fThread = std::thread([this] { Loop(); });
+  {
+    std::lock_guard<std::mutex> lock(fMutex);
+    fJob = std::move(job);
+    fBusy = true;
+  }
+  fChanged.notify_all();
+}
+
+void UAProcDataSourceIter::Worker::Wait() {
+  std::unique_lock<std::mutex> lock(fMutex);
+  fChanged.wait(lock, [this] { return !fBusy; });
+  if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
+}
+
+void UAProcDataSourceIter::Worker::Loop() {
+  std::unique_lock<std::mutex> lock(fMutex);
+  for (;;) {
+    fChanged.wait(lock, [this] { return fBusy || fStop; });
+    if (fStop) return;
+    std::function<void()> job = std::move(fJob);
+    lock.unlock();
+    std::exception_ptr error;
+    try {
+      job();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    lock.lock();
+    fError = error;
+    fBusy = false;
+    fChanged.notify_all();
+  }
 }

@@ -3,15 +3,24 @@
 // every case, and offers the analysis record of each case to the screening engine.
 #pragma once
 
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "host/inputadapter/UAInputAdapter.h"
+#include "host/mccommon/MCCommonRecord.h"
 
 // Invariants:
 //  1. fGroupStart <= fRow <= fGroupEnd <= case count;
-//  2. fRecord has GetRecordSize() fields.
+//  2. fRecord has GetRecordSize() fields;
+//  3. each of the two block buffers holds kBlockSize values per record field;
+//  4. while fAheadPending, only the second thread touches the iterator's position and the
+//     adapter's case work; the caller's thread only codes records (EncodeRows).
 class UAProcDataSourceIter {
  public:
   // Borrows the adapter for its lifetime. The flag is the host's (cases are read in file
@@ -43,11 +52,43 @@ class UAProcDataSourceIter {
   // values, categorical ones coded.
   bool NextRecord();
   const std::vector<double>& Record() const { return fRecord; }
+  // Block face: runs the adapter on each of up to kBlockSize further cases of the split group,
+  // in order, and gives their analysis records as columns; null when the group has no case
+  // left or the pass failed. A case whose adapter work fails ends the block before it.
+  // While the caller works on a block, a second thread already reads the next one (the
+  // adapter's work on those cases and their records); the block stays valid until the
+  // next call.
+  const MCCommon::RecordBlock* NextBlock();
+  // Waits until the block read ahead, if any, is done; the iterator's state (fail reason,
+  // position) is then final. NewSplit and the destructor do this themselves.
+  void FinishBlocks();
+  static constexpr size_t kBlockSize = 4096;
 
  private:
   bool SameSplitValues(size_t a, size_t b) const;
   void MakeSplitLabels(size_t row);
   void PublishSplit(bool on);
+  // Runs the adapter on the next cases of the group (at most a block) and notes them as
+  // block b.
+  void ReadBlock(int b);
+
+  // A second thread that runs one job at a time (the reading of the next block).
+  class Worker {
+   public:
+    ~Worker();
+    void Start(std::function<void()> job);
+    void Wait();  // rethrows what the job threw
+
+   private:
+    void Loop();
+    std::thread fThread;
+    std::mutex fMutex;
+    std::condition_variable fChanged;
+    std::function<void()> fJob;
+    bool fBusy = false;
+    bool fStop = false;
+    std::exception_ptr fError;
+  };
 
   UAInputAdapter* fpAdapter;
   std::vector<int> fSplitCols;
@@ -59,6 +100,13 @@ class UAProcDataSourceIter {
   bool fLastPass = false;
   int fFailReason = 0;
   std::vector<double> fRecord;
+  std::vector<double> fBlockValues[2];
+  MCCommon::RecordBlock fBlock[2];
+  size_t fBlockStart[2] = {0, 0};      // first row of each block
+  std::vector<double*> fBlockColumns;  // the current block's columns, writable
+  int fCurrentBlock = 0;
+  bool fAheadPending = false;
+  Worker fWorker;
   std::vector<std::pair<std::string, std::string>> fSplitLabels;
 };
 

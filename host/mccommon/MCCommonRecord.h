@@ -37,8 +37,18 @@ class Record {
   std::vector<double> fValues;
 };
 
+// A run of consecutive records given as columns: field f of record i is columns[f][i],
+// 0 <= i < nRecords. Columns are borrowed from the iterator that gave the block.
+struct RecordBlock {
+  int nRecords = 0;
+  std::vector<const double*> columns;
+};
+
 // Forward reading of records. Use: while (it.Next()) { const Record* r = it.Current(); ... }.
 // Next() is called once before the first record and once after each record.
+// A source that holds its data in columns may also offer the records in blocks: when
+// OffersBlocks() is true a reader may instead call NextBlock() until it returns null. A
+// reader uses one of the two ways for a whole pass.
 class RecordIterator {
  public:
   virtual ~RecordIterator() = default;
@@ -46,6 +56,11 @@ class RecordIterator {
   virtual bool Next() = 0;
   // The current record, or null when there is none. Borrowed: valid until the next Next().
   virtual const Record* Current() = 0;
+  // Whether NextBlock gives the records.
+  virtual bool OffersBlocks() const { return false; }
+  // The next block of at least one record, or null after the last one. Borrowed: valid until
+  // the next call.
+  virtual const RecordBlock* NextBlock() { return nullptr; }
 };
 
 // A record iterator that can be read again from the start.

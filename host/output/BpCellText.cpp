@@ -1,6 +1,7 @@
 #include "host/output/BpCellText.h"
 
 #include <cassert>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,16 @@ std::string Printf(const char* fmt, int precision, double v) {
   char buf[400];
   std::snprintf(buf, sizeof buf, fmt, precision, v);
   return buf;
+}
+
+// "%.0f" of v, quicker for whole numbers (the common case: counts, case numbers, codes).
+std::string NoDecimals(double v) {
+  if (v == std::trunc(v) && std::fabs(v) < 9007199254740992.0) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v));
+    return std::string(buf, res.ptr);
+  }
+  return Printf("%.*f", 0, v);
 }
 
 // Drops the sign of a negative zero ("-0", "-0.0") and sets the decimal character.
@@ -83,7 +94,7 @@ std::string NumericValueText(double v, const ZiraFormat* fmt, char decimal) {
   }
   if (fmt && fmt->type == kFmtNumber) {
     int decimals = fmt->decimals < 0 ? 0 : fmt->decimals > 16 ? 16 : fmt->decimals;
-    return Finish(Printf("%.*f", decimals, v), decimal);
+    return Finish(decimals == 0 ? NoDecimals(v) : Printf("%.*f", decimals, v), decimal);
   }
   return FormatBpNumber(v, kBpGeneralStat, decimal);
 }
@@ -101,7 +112,7 @@ std::string FormatBpNumber(double v, BpNumberFormat format, char decimal) {
   if (!std::isfinite(v)) return NonFinite(v);
   switch (format) {
     case kBpCount:
-      return Finish(Printf("%.*f", 0, v), decimal);
+      return Finish(NoDecimals(v), decimal);
     case kBpPercent:
       return Finish(Printf("%.*f", 1, v), decimal) + "%";
     case kBpCoefficient: {

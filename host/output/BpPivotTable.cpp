@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 void BpCategory::Cell(const BpCellText& text) {
   assert(fpDimension && "host/output/BpPivotTable: fpDimension != 0");
@@ -95,7 +96,12 @@ void BpPivotTable::SetCell(const BpCategory* at, BpCellContent content) {
     const BpCategory* c = dim.get() == at->Dimension() ? at : dim->Current();
     key[static_cast<size_t>(dim->Index())] = c ? c->Index() : -1;
   }
-  fCells[std::move(key)] = std::move(content);
+  // Tables are mostly filled row by row, so a new key usually comes after every other one.
+  if (fCells.empty() || std::prev(fCells.end())->first < key) {
+    fCells.emplace_hint(fCells.end(), std::move(key), std::move(content));
+  } else {
+    fCells[std::move(key)] = std::move(content);
+  }
 }
 
 int BpPivotTable::FootnoteNumber(const std::string& text) {

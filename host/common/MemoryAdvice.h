@@ -1,0 +1,20 @@
+// Hints to the operating system about large buffers. Random access into a table of millions
+// of entries misses the processor's address cache at nearly every step unless the table lies
+// in huge pages; these calls ask for them and change nothing else.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Asks for huge pages behind [data, data + bytes). Effective only for memory not yet touched.
+void AdviseHugePages(const void* data, size_t bytes);
+
+// Fills `v` with n copies of `value`, asking for huge pages first when the buffer is large.
+template <typename T>
+void AssignAdvised(std::vector<T>& v, size_t n, const T& value) {
+  std::vector<T> fresh;
+  fresh.reserve(n);
+  AdviseHugePages(fresh.data(), n * sizeof(T));
+  fresh.assign(n, value);
+  v.swap(fresh);
+}

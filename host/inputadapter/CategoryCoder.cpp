@@ -1,0 +1,152 @@
+#include "host/inputadapter/CategoryCoder.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "host/common/MemoryAdvice.h"
+#include "host/data/ZIRA_Variable.h"
+
+namespace {
+uint64_t Mix(uint64_t h) {  // the finaliser of SplitMix64
+  h ^= h >> 30;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 27;
+  h *= 0x94d049bb133111ebULL;
+  h ^= h >> 31;
+  return h;
+}
+
+// Hashes are never 0, so 0 can mark a row that needs no hash.
+uint64_t NumberHash(uint64_t bits) { return Mix(bits ^ 0x9e3779b97f4a7c15ULL) | 1; }
+
+uint64_t NumberBits(double d) {
+  if (d == 0.0) d = 0.0;  // one category for 0 and -0
+  uint64_t u;
+  std::memcpy(&u, &d, sizeof u);
+  return u;
+}
+}  // namespace
+
+CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
+    : fpVar(v), fString(v->IsString()), fWidth(static_cast<size_t>(v->GetCellWidth())) {
+  assert(fpVar && "host/inputadapter/CategoryCoder: fpVar != 0");
+}
+
+void CategoryCoder::Clear() {
+  fCodes = 0;
+  fDirect.clear();
+  fSlots.clear();
+  fHashed = 0;
+  fNumberKey.clear();
+  fFirstRow.clear();
+  fHashOfCode.clear();
+}
+
+uint64_t CategoryCoder::HashRow(size_t row) const {
+  if (!fString) return NumberHash(NumberBits(fpVar->GetNumber(row)));
+  const char* cell = fpVar->GetStringCell(row);
+  uint64_t h = 0x9e3779b97f4a7c15ULL;
+  for (size_t i = 0; i < fWidth; i += 8) {
+    uint64_t u;
+    std::memcpy(&u, cell + i, 8);
+    h = Mix(h ^ u) + i;
+  }
+  return h | 1;
+}
+
+bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
+  if (!fString) return fNumberKey[code] == NumberBits(fpVar->GetNumber(row));
+  return std::memcmp(fpVar->GetStringCell(fFirstRow[code]), fpVar->GetStringCell(row), fWidth) == 0;
+}
+
+double CategoryCoder::DirectCode(double d) {
+  size_t i = static_cast<size_t>(d);
+  if (i >= fDirect.size()) {
+    size_t want = i < 32 ? 64 : 2 * i + 1;
+    if (want > static_cast<size_t>(kDirectLimit)) want = static_cast<size_t>(kDirectLimit);
+    fDirect.resize(want, -1);
+  }
+  int32_t& c = fDirect[i];
+  if (c < 0) {
+    c = static_cast<int32_t>(fCodes++);
+    fNumberKey.push_back(NumberBits(d));
+  }
+  return static_cast<double>(c);
+}
+
+double CategoryCoder::Code(size_t row) {
+  if (!fString) {
+    double d = fpVar->GetNumber(row);
+    if (IsDirect(d)) return DirectCode(d);
+  }
+  return Lookup(HashRow(row), row);
+}
+
+bool CategoryCoder::IsValid(size_t row) const {
+  if (!fString) return fpVar->IsValidNumber(row);
+  return fpVar->GetMissingValues().strings.empty() || !fpVar->IsUserMissing(fpVar->GetString(row));
+}
+
+void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
+  // First the hashes of the values that need the table, then the lookups in row order, each
+  // fetching the slot of a value a few rows ahead so that a large table does not stall.
+  constexpr size_t kAhead = 16;
+  const size_t n = end - begin;
+  fHashes.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    const size_t row = begin + i;
+    if (!IsValid(row)) {
+      out[i] = MCMV::gMissingValue;
+    } else if (!fString && IsDirect(fpVar->GetNumber(row))) {
+      out[i] = 0.0;
+    } else {
+      fHashes[i] = HashRow(row);
+    }
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n && fHashes[i + kAhead] != 0) Prefetch(fHashes[i + kAhead]);
+    const size_t row = begin + i;
+    if (fHashes[i] != 0) {
+      out[i] = Lookup(fHashes[i], row);
+    } else if (out[i] == 0.0) {
+      out[i] = DirectCode(fpVar->GetNumber(row));
+    }
+  }
+}
+
+double CategoryCoder::Lookup(uint64_t h, size_t row) {
+  if ((fHashed + 1) * 2 > fSlots.size()) Grow();
+  const uint32_t tag = static_cast<uint32_t>(h >> 32);
+  const size_t mask = fSlots.size() - 1;
+  for (size_t s = static_cast<size_t>(h) & mask;; s = (s + 1) & mask) {
+    Slot& slot = fSlots[s];
+    if (slot.code1 == 0) {
+      slot.code1 = fCodes + 1;
+      slot.tag = tag;
+      ++fHashed;
+      fHashOfCode.resize(fCodes + 1);
+      fHashOfCode[fCodes] = h;
+      if (fString) {
+        fFirstRow.push_back(row);
+      } else {
+        fNumberKey.push_back(NumberBits(fpVar->GetNumber(row)));
+      }
+      return static_cast<double>(fCodes++);
+    }
+    if (slot.tag == tag && SameValue(slot.code1 - 1, row))
+      return static_cast<double>(slot.code1 - 1);
+  }
+}
+
+void CategoryCoder::Grow() {
+  // Rebuilt from the stored hashes in code order: no value is read again.
+  AssignAdvised(fSlots, fSlots.empty() ? 64 : fSlots.size() * 2, Slot{});
+  const size_t mask = fSlots.size() - 1;
+  for (size_t code = 0; code < fHashOfCode.size(); ++code) {
+    const uint64_t h = fHashOfCode[code];
+    if (h == 0) continue;  // a code given through the direct table
+    size_t s = static_cast<size_t>(h) & mask;
+    while (fSlots[s].code1 != 0) s = (s + 1) & mask;
+    fSlots[s] = Slot{static_cast<uint32_t>(code + 1), static_cast<uint32_t>(h >> 32)};
+  }
+}

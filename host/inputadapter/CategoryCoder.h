@@ -1,0 +1,64 @@
+// Codes the categorical values of one analysis variable as 0, 1, 2, ... in order of first
+// appearance. Built for millions of values and categories: small whole numbers are coded
+// through a direct table, other numbers and strings through an open-addressing table that
+// keeps no copy of a string (it compares against the row where the category first appeared).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class ZIRA_Variable;
+
+// Invariants:
+//  1. fCodes counts the categories met since the last Clear; codes are 0 .. fCodes - 1;
+//  2. fSlots.size() is 0 or a power of two above twice the number of hashed categories;
+//  3. for strings, fFirstRow[k] is the row of the first value of category k.
+class CategoryCoder {
+ public:
+  // Borrows the variable; its values must not change while the coder is in use.
+  explicit CategoryCoder(const ZIRA_Variable* v);
+
+  // The code of the valid value at `row` (0 and -0 are one category; a string is its
+  // cell bytes, so trailing blanks do not matter).
+  double Code(size_t row);
+  // The codes of rows begin .. end-1 into out[0 .. end-begin-1], the system-missing value
+  // for a value that is not valid (missing number, user-missing number or string). Codes
+  // come out as Code would give them row by row.
+  void CodeRows(size_t begin, size_t end, double* out);
+  // Forgets every category (a new split group starts).
+  void Clear();
+
+ private:
+  static constexpr int64_t kDirectLimit = 1 << 16;  // whole numbers 0 .. limit-1 go direct
+  struct Slot {
+    uint32_t code1 = 0;  // the category's code + 1; 0 marks an empty slot
+    uint32_t tag = 0;    // high bits of its hash, compared before the value
+  };
+  uint64_t HashRow(size_t row) const;
+  bool SameValue(uint32_t code, size_t row) const;
+  bool IsValid(size_t row) const;
+  // Whole numbers 0 .. kDirectLimit-1 are coded through fDirect.
+  static bool IsDirect(double d) {
+    return d >= 0.0 && d < static_cast<double>(kDirectLimit) &&
+           d == static_cast<double>(static_cast<int64_t>(d));
+  }
+  double DirectCode(double d);
+  double Lookup(uint64_t h, size_t row);
+  void Prefetch(uint64_t h) const {
+    if (!fSlots.empty()) __builtin_prefetch(&fSlots[static_cast<size_t>(h) & (fSlots.size() - 1)]);
+  }
+  void Grow();
+
+  const ZIRA_Variable* fpVar;
+  bool fString;
+  size_t fWidth;  // bytes per string cell
+  uint32_t fCodes = 0;
+  std::vector<int32_t> fDirect;  // whole number -> code, -1 when not met yet
+  std::vector<Slot> fSlots;
+  size_t fHashed = 0;                 // categories in fSlots
+  std::vector<uint64_t> fNumberKey;   // per code: the number's bits (numeric variables)
+  std::vector<size_t> fFirstRow;      // per code: first row (string variables)
+  std::vector<uint64_t> fHashOfCode;  // per hashed code: its hash (regrowing reads no values)
+  std::vector<uint64_t> fHashes;      // CodeRows' scratch: the hash of each row, 0 = not hashed
+};
