@@ -1,135 +1,301 @@
 #include "host/output/JsonRenderer.h"
 
+#include <charconv>
+#include <nlohmann/json.hpp>
+#include <string_view>
+#include <vector>
+
 #include "host/output/BpDocument.h"
 #include "host/output/TableLayout.h"
 
-using json = nlohmann::ordered_json;
-
 namespace {
 
-json SplitJson(const BpSplit& split) {
-  json a = json::array();
-  for (const auto& [variable, value] : split)
-    a.push_back({{"variable", variable}, {"value", value}});
-  return a;
-}
+// Writes JSON text straight into a string, indented by two blanks per level, with the layout
+// and number forms of nlohmann::json's dump(2): a report of millions of cells is written
+// without building a tree of values first.
+class JsonWriter {
+ public:
+  explicit JsonWriter(std::string* out) : fOut(*out) {}
 
-json MarksJson(const std::vector<int>& notes) {
-  json a = json::array();
-  for (int n : notes) a.push_back(FootnoteMark(n));
-  return a;
-}
+  void BeginObject() { Open('{', true); }
+  void EndObject() { Close('}'); }
+  void BeginArray() { Open('[', false); }
+  void EndArray() { Close(']'); }
+  // The next member's name (inside an object).
+  void Key(std::string_view key) {
+    Separator();
+    Quoted(key);
+    fOut += ": ";
+  }
+  void String(std::string_view s) {
+    Prefix();
+    Quoted(s);
+  }
+  void Int(long long v) {
+    Prefix();
+    char buf[24];
+    fOut.append(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+  }
+  void Double(double v) {
+    Prefix();
+    fOut += nlohmann::json(v).dump();
+  }
+  void Bool(bool v) {
+    Prefix();
+    fOut += v ? "true" : "false";
+  }
+  void Null() {
+    Prefix();
+    fOut += "null";
+  }
+  // Shorthands for a member with a scalar value.
+  void Member(std::string_view key, std::string_view s) {
+    Key(key);
+    Quoted(s);
+  }
+  void Member(std::string_view key, const char* s) { Member(key, std::string_view(s)); }
+  void Member(std::string_view key, const std::string& s) { Member(key, std::string_view(s)); }
 
-json TreeJson(const BpGroup& g) {
-  json children = json::array();
-  for (const BpGroup::Child& c : g.Children()) {
-    if (c.category) {
-      json node = {{"kind", "category"}, {"label", c.category->Label().text}};
-      if (c.category->Label().value) node["value"] = *c.category->Label().value;
-      if (!c.category->Label().tooltip.empty()) node["tooltip"] = c.category->Label().tooltip;
-      if (!c.category->Notes().empty()) node["notes"] = MarksJson(c.category->Notes());
-      children.push_back(std::move(node));
-    } else {
-      children.push_back({{"kind", "group"},
-                          {"label", c.group->Label().text},
-                          {"showLabel", c.group->ShowLabel()},
-                          {"children", TreeJson(*c.group)}});
+ private:
+  struct Level {
+    bool object;
+    int count;
+  };
+  void Open(char bracket, bool object) {
+    Prefix();
+    fOut += bracket;
+    fLevels.push_back({object, 0});
+  }
+  void Close(char bracket) {
+    const bool empty = fLevels.back().count == 0;
+    fLevels.pop_back();
+    if (!empty) {
+      fOut += '\n';
+      fOut.append(2 * fLevels.size(), ' ');
+    }
+    fOut += bracket;
+  }
+  // Before an element of the enclosing level: a comma after the previous one, a new line and
+  // the indentation.
+  void Separator() {
+    Level& level = fLevels.back();
+    fOut += level.count++ == 0 ? "\n" : ",\n";
+    fOut.append(2 * fLevels.size(), ' ');
+  }
+  // Before a value: array elements take a separator; an object member's value follows its key.
+  void Prefix() {
+    if (!fLevels.empty() && !fLevels.back().object) Separator();
+  }
+  void Quoted(std::string_view s) {
+    bool plain = true;
+    for (unsigned char c : s) {
+      if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') {
+        plain = false;
+        break;
+      }
+    }
+    if (plain) {
+      fOut += '"';
+      fOut += s;
+      fOut += '"';
+    } else {  // escapes, UTF-8 checked, invalid bytes replaced by U+FFFD
+      fOut += nlohmann::json(std::string(s))
+                  .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     }
   }
-  return children;
+
+  std::string& fOut;
+  std::vector<Level> fLevels;
+};
+
+void WriteSplit(JsonWriter& w, const BpSplit& split) {
+  w.Key("split");
+  w.BeginArray();
+  for (const auto& [variable, value] : split) {
+    w.BeginObject();
+    w.Member("variable", variable);
+    w.Member("value", value);
+    w.EndObject();
+  }
+  w.EndArray();
+}
+
+void WriteMarks(JsonWriter& w, const std::vector<int>& notes) {
+  w.BeginArray();
+  for (int n : notes) w.String(FootnoteMark(n));
+  w.EndArray();
+}
+
+void WriteTree(JsonWriter& w, const BpGroup& g) {
+  w.BeginArray();
+  for (const BpGroup::Child& c : g.Children()) {
+    w.BeginObject();
+    if (c.category) {
+      const BpCellContent& label = c.category->Label();
+      w.Member("kind", "category");
+      w.Member("label", label.text);
+      if (label.value) {
+        w.Key("value");
+        w.Double(*label.value);
+      }
+      if (!label.tooltip.empty()) w.Member("tooltip", label.tooltip);
+      if (!c.category->Notes().empty()) {
+        w.Key("notes");
+        WriteMarks(w, c.category->Notes());
+      }
+    } else {
+      w.Member("kind", "group");
+      w.Member("label", c.group->Label().text);
+      w.Key("showLabel");
+      w.Bool(c.group->ShowLabel());
+      w.Key("children");
+      WriteTree(w, *c.group);
+    }
+    w.EndObject();
+  }
+  w.EndArray();
 }
 
 // Labels from the outermost group below the dimension down to the category.
-json PathJson(const BpCategory* c) {
-  std::vector<std::string> labels{c->Label().text};
+void WritePath(JsonWriter& w, const BpCategory* c) {
+  std::vector<const std::string*> labels{&c->Label().text};
   for (const BpGroup* g = c->Parent(); g && g->Parent(); g = g->Parent())
-    labels.insert(labels.begin(), g->Label().text);
-  return labels;
+    labels.push_back(&g->Label().text);
+  w.BeginArray();
+  for (auto it = labels.rbegin(); it != labels.rend(); ++it) w.String(**it);
+  w.EndArray();
 }
 
-json ItemJson(const BpDocItem& item) {
-  json j;
-  switch (item.kind) {
-    case BpItemKind::kHeading: {
-      j = {{"kind", "heading"}, {"title", item.text}};
-      if (item.number != 0) j["number"] = item.number;
-      json items = json::array();
-      for (const auto& child : item.items) items.push_back(ItemJson(*child));
-      j["items"] = std::move(items);
-      break;
+void WriteTable(JsonWriter& w, const BpPivotTable& t) {
+  w.BeginObject();
+  w.Member("kind", "table");
+  w.Member("title", t.Title().text);
+  w.Member("id", t.Identifier());
+  WriteSplit(w, t.Split());
+  w.Key("notes");
+  WriteMarks(w, t.Notes());
+  w.Key("caption");
+  if (t.CaptionText().empty()) {
+    w.Null();
+  } else {
+    w.String(t.CaptionText());
+  }
+  w.Key("dimensions");
+  w.BeginArray();
+  for (const auto& d : t.Dimensions()) {
+    w.BeginObject();
+    w.Member("title", d->Label().text);
+    w.Member("axis", d->Place() == 1 ? "columns" : "rows");
+    w.Key("order");
+    w.Int(d->Order());
+    w.Key("hideTitle");
+    w.Bool(d->HideTitle());
+    w.Key("categories");
+    WriteTree(w, *d);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.Key("cells");
+  w.BeginArray();
+  for (const auto& [key, content] : t.Cells()) {
+    w.BeginObject();
+    w.Key("path");
+    w.BeginArray();
+    for (size_t k = 0; k < key.size(); ++k) {
+      if (key[k] < 0) {
+        w.BeginArray();
+        w.EndArray();
+      } else {
+        WritePath(w, t.Dimensions()[k]->Leaves()[static_cast<size_t>(key[k])].get());
+      }
     }
-    case BpItemKind::kTable:
-      j = TableToJson(*item.table);
+    w.EndArray();
+    w.Member("text", content.text);
+    if (content.value) {
+      w.Key("value");
+      w.Double(*content.value);
+    }
+    if (!content.tooltip.empty()) w.Member("tooltip", content.tooltip);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.Key("footnotes");
+  w.BeginArray();
+  for (size_t i = 0; i < t.Footnotes().size(); ++i) {
+    w.BeginObject();
+    w.Member("mark", FootnoteMark(static_cast<int>(i)));
+    w.Member("text", t.Footnotes()[i]);
+    w.EndObject();
+  }
+  w.EndArray();
+  w.Key("showWhenEmpty");
+  w.Bool(t.ShowWhenEmpty());
+  w.EndObject();
+}
+
+void WriteItem(JsonWriter& w, const BpDocItem& item) {
+  if (item.kind == BpItemKind::kTable) {
+    WriteTable(w, *item.table);
+    return;
+  }
+  w.BeginObject();
+  switch (item.kind) {
+    case BpItemKind::kHeading:
+      w.Member("kind", "heading");
+      w.Member("title", item.text);
+      if (item.number != 0) {
+        w.Key("number");
+        w.Int(item.number);
+      }
+      w.Key("items");
+      w.BeginArray();
+      for (const auto& child : item.items) WriteItem(w, *child);
+      w.EndArray();
       break;
     case BpItemKind::kWarning:
-      j = {{"kind", "warning"}, {"text", item.text}};
-      break;
     case BpItemKind::kError:
-      j = {{"kind", "error"}, {"text", item.text}};
-      break;
     case BpItemKind::kText:
-      j = {{"kind", "text"}, {"text", item.text}};
+      w.Member("kind", item.kind == BpItemKind::kWarning ? "warning"
+                       : item.kind == BpItemKind::kError ? "error"
+                                                         : "text");
+      w.Member("text", item.text);
       break;
-    case BpItemKind::kNotes: {
-      json lines = json::array();
-      for (const BpNoteLine& l : item.notes)
-        lines.push_back({{"kind", l.kind}, {"label", l.label}, {"value", l.value}});
-      j = {{"kind", "notes"}, {"title", item.text}, {"lines", std::move(lines)}};
+    case BpItemKind::kNotes:
+      w.Member("kind", "notes");
+      w.Member("title", item.text);
+      w.Key("lines");
+      w.BeginArray();
+      for (const BpNoteLine& l : item.notes) {
+        w.BeginObject();
+        w.Key("kind");
+        w.Int(l.kind);
+        w.Member("label", l.label);
+        w.Member("value", l.value);
+        w.EndObject();
+      }
+      w.EndArray();
       break;
-    }
+    case BpItemKind::kTable:
+      break;
   }
-  if (item.kind != BpItemKind::kTable) j["split"] = SplitJson(item.split);
-  return j;
+  WriteSplit(w, item.split);
+  w.EndObject();
 }
 
 }  // namespace
 
-json TableToJson(const BpPivotTable& t) {
-  json j = {{"kind", "table"},
-            {"title", t.Title().text},
-            {"id", t.Identifier()},
-            {"split", SplitJson(t.Split())},
-            {"notes", MarksJson(t.Notes())}};
-  j["caption"] = t.CaptionText().empty() ? json(nullptr) : json(t.CaptionText());
-  json dims = json::array();
-  for (const auto& d : t.Dimensions()) {
-    dims.push_back({{"title", d->Label().text},
-                    {"axis", d->Place() == 1 ? "columns" : "rows"},
-                    {"order", d->Order()},
-                    {"hideTitle", d->HideTitle()},
-                    {"categories", TreeJson(*d)}});
-  }
-  j["dimensions"] = std::move(dims);
-  json cells = json::array();
-  for (const auto& [key, content] : t.Cells()) {
-    json path = json::array();
-    for (size_t k = 0; k < key.size(); ++k) {
-      if (key[k] < 0) {
-        path.push_back(json::array());
-      } else {
-        path.push_back(PathJson(t.Dimensions()[k]->Leaves()[static_cast<size_t>(key[k])].get()));
-      }
-    }
-    json cell = {{"path", std::move(path)}, {"text", content.text}};
-    if (content.value) cell["value"] = *content.value;
-    if (!content.tooltip.empty()) cell["tooltip"] = content.tooltip;
-    cells.push_back(std::move(cell));
-  }
-  j["cells"] = std::move(cells);
-  json notes = json::array();
-  for (size_t i = 0; i < t.Footnotes().size(); ++i)
-    notes.push_back({{"mark", FootnoteMark(static_cast<int>(i))}, {"text", t.Footnotes()[i]}});
-  j["footnotes"] = std::move(notes);
-  j["showWhenEmpty"] = t.ShowWhenEmpty();
-  return j;
-}
-
-json DocumentToJson(const BpDocument& doc) {
-  json items = json::array();
-  for (const auto& item : doc.Items()) items.push_back(ItemJson(*item));
-  return {{"format", "zira-report"}, {"version", 1}, {"items", std::move(items)}};
-}
-
 std::string RenderJson(const BpDocument& doc) {
-  return DocumentToJson(doc).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  std::string out;
+  JsonWriter w(&out);
+  w.BeginObject();
+  w.Member("format", "zira-report");
+  w.Key("version");
+  w.Int(1);
+  w.Key("items");
+  w.BeginArray();
+  for (const auto& item : doc.Items()) WriteItem(w, *item);
+  w.EndArray();
+  w.EndObject();
+  out += '\n';
+  return out;
 }

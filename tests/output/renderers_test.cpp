@@ -145,3 +145,31 @@ TEST(TextWrapping, BreaksAtBlanksAndCutsWordsLongerThanTheColumn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The JSON text is written straight out, not through a tree of values; its layout must still
+// be exactly the two-blank pretty print of the value it holds, whatever the content.
+TEST(Renderers, JsonTextIsTheCanonicalPrettyPrintOfItsValue) {
+  BpDocument doc;
+  OneCell(doc, "tab\there \"q\" back\\slash \x01 caf\xC3\xA9", "line\nbreak");
+  BpPivotTable* t = doc.AddHeading("Numbers")->PivotTable(U("Numbers"), U("Numbers"), false);
+  BpDimension* rows = t->Dimension(U("Row"), 2);
+  BpDimension* cols = t->Dimension(U("Column"), 2);
+  cols->Position(1, 1, false, false);
+  BpCategory* col = cols->Group(U("Group"), true, 2)->Category(U("Value"));
+  col->Note(BpAnnotation(U("A footnote")));
+  for (double v : {3.0, 0.1, -2.5, 1e20, 1.0 / 3.0, 123456789.0}) {
+    rows->Category(BpNumber(v, BpProcedure::GeneralStat));
+    col->Cell(BpNumber(v, BpProcedure::Count));
+  }
+  t->Caption(std::string("A caption"));
+  doc.AddMessage(2, "a warning \xFF with a bad byte");
+  doc.AddHeading("Empty");
+  const std::string text = RenderJson(doc);
+  const nlohmann::ordered_json value = nlohmann::ordered_json::parse(text);
+  EXPECT_EQ(text, value.dump(2) + "\n");
+  EXPECT_EQ(value["items"][1]["items"][0]["cells"].size(), 6u);
+}
+
+}  // namespace
