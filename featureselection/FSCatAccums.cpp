@@ -1,6 +1,7 @@
 // The accumulators of a categorical predictor.
 #include "featureselection/FSCatAccums.h"
 
+#include <algorithm>
 #include <cassert>
 #include <ostream>
 
@@ -75,13 +76,53 @@ void FSCatAccumBase::DisplayHead(std::ostream& os) const {
 void FSCatAccum::AddValue(double predictor, double w, bool countCategories) {
   if (!(w > 0)) return;
   const std::int32_t c = FSTruncCategory(predictor);
-  if (countCategories) fPredCounts.Accumulate(c, w);
+  if (countCategories) {
+    if (fDenseOn && fTable.Add(c, w)) {
+      fMapStale = true;
+    } else {
+      if (fDenseOn) LeaveTable();
+      fPredCounts.Accumulate(c, w);
+      if (++fMapAdds >= fNextCheck) TryEnterTable();
+    }
+  }
   CountValid(c, w);
+}
+
+void FSCatAccum::Sync() const {
+  assert((fDenseOn || !fMapStale) && "featureselection/FSCatAccums: a stale map has a table");
+  if (!fMapStale) return;
+  fPredCounts.AssignSorted(fTable.Entries());
+  fMapStale = false;
+}
+
+void FSCatAccum::LeaveTable() {
+  Sync();
+  fTable.Clear();
+  fDenseOn = false;
+  fMapAdds = 0;
+  fNextCheck = std::max<std::size_t>(65536, static_cast<std::size_t>(fPredCounts.Size()));
+}
+
+void FSCatAccum::TryEnterTable() {
+  // Each key's count carries over unchanged, so later adds continue the same sums.
+  fMapAdds = 0;
+  const auto& entries = fPredCounts.Entries();
+  if (fTable.Assign(entries)) {
+    fDenseOn = true;
+    fMapStale = true;
+    fPredCounts.Clear();
+  } else {
+    // Checked again once the map has had as many adds again as it has entries (twice over):
+    // a check flushes the map's pending adds, so checks must not come faster than its own
+    // flushes.
+    fNextCheck = std::max<std::size_t>(65536, 2 * entries.size());
+  }
 }
 
 void FSCatAccum::ComputeCriteria(int, FSCriterionResult& out) const { out = FSCriterionResult{}; }
 
 void FSCatAccum::Write(FSFieldSink& out) const {
+  Sync();
   out.Begin("CAPRE", "FSCatAccum");
   WriteHead(out);
   fPredCounts.Write(out);
@@ -95,6 +136,7 @@ void FSCatAccum::Read(FSFieldSource& in) {
   tmp.ReadHead(in, cls);
   tmp.fPredCounts.Read(in);
   in.End(cls);
+  tmp.fDenseOn = false;  // the counts read live in the map
   *this = std::move(tmp);
 }
 
@@ -110,12 +152,29 @@ void FSCatPCatTAccum::AddRecord(double predictor, double target, double w) {
   if (!(w > 0)) return;
   const std::int32_t p = FSTruncCategory(predictor);
   const std::int32_t t = FSTruncCategory(target);
-  fPairCounts.Accumulate({p, t}, w);
+  if (fDenseOn && fPairTable.Add(p, t, w)) {
+    fPairsStale = true;
+  } else {
+    if (fDenseOn) {
+      SyncPairs();
+      fPairTable.Clear();
+      fDenseOn = false;
+    }
+    fPairCounts.Accumulate({p, t}, w);
+  }
   fMarginsStale = true;
   CountValid(p, w);
 }
 
+void FSCatPCatTAccum::SyncPairs() const {
+  assert((fDenseOn || !fPairsStale) && "featureselection/FSCatAccums: stale pairs have a table");
+  if (!fPairsStale) return;
+  fPairCounts.AssignSorted(fPairTable.Entries());
+  fPairsStale = false;
+}
+
 void FSCatPCatTAccum::Sync() const {
+  SyncPairs();
   if (!fMarginsStale) return;
   fPredCounts.Clear();
   fTargetCounts.Clear();
@@ -151,6 +210,7 @@ void FSCatPCatTAccum::Read(FSFieldSource& in) {
   tmp.fTargetCounts.Read(in);
   tmp.fPairCounts.Read(in);
   in.End(cls);
+  tmp.fDenseOn = false;  // the counts read live in the maps
   *this = std::move(tmp);
 }
 

@@ -3,6 +3,7 @@
 // predictor category).
 #pragma once
 
+#include "featureselection/FSDenseCounts.h"
 #include "featureselection/FSMaps.h"
 #include "featureselection/FSPredTargetAccum.h"
 
@@ -47,7 +48,12 @@ class FSCatAccumBase : public IFSPredTargetAccum {
   mutable FSMapICnt fPredCounts;
 };
 
-// Categorical predictor, no target.
+// Categorical predictor, no target. While the category codes are small and dense (the host
+// hands them out as 0, 1, 2, ... in order of first appearance) the counts live in a flat
+// table and the category map is built from it when first read; codes that do not fit move
+// the counts into the map, and a map that has become dense enough moves back to a table.
+// Invariants: 1. while fDenseOn, the table holds every count and fPredCounts is a copy of it
+//                whenever fMapStale is false; otherwise the table is empty.
 class FSCatAccum : public FSCatAccumBase {
  public:
   void AddRecord(double, double, double) override {}
@@ -61,6 +67,17 @@ class FSCatAccum : public FSCatAccumBase {
 
  protected:
   bool AnswersCriterion(int) const override { return false; }
+  void Sync() const override;
+
+ private:
+  void LeaveTable();
+  void TryEnterTable();
+
+  FSDenseCounts fTable;
+  bool fDenseOn = true;
+  mutable bool fMapStale = false;
+  std::size_t fMapAdds = 0;        // adds to the map since the last density check
+  std::size_t fNextCheck = 65536;  // adds after which the map's density is checked
 };
 
 // Categorical predictor, categorical target: predictor, target and pair counts.
@@ -78,20 +95,33 @@ class FSCatPCatTAccum : public FSCatAccumBase {
     Sync();
     return fTargetCounts;
   }
-  const FSMapPiCnt& GetPairCounts() const { return fPairCounts; }
+  const FSMapPiCnt& GetPairCounts() const {
+    SyncPairs();
+    return fPairCounts;
+  }
 
  protected:
   bool AnswersCriterion(int c) const override { return c >= 0 && c <= 3; }
   // The predictor and target counts are the margins of the pair counts: during the pass only
-  // the pairs are counted (one map update per value instead of three), and the margins are
+  // the pairs are counted (one update per value instead of three), and the margins are
   // summed from them when first read. With integer frequencies (the default rounding of
   // weights) the sums are exact, so the margins equal counts kept case by case.
   void Sync() const override;
 
  private:
-  mutable FSMapICnt fTargetCounts;
-  FSMapPiCnt fPairCounts;
+  // While the codes are small the pairs are counted in a flat table (one cell per predictor
+  // x target category) and the pair map is built from it when first read; a pair that does
+  // not fit moves the counts into the map for good.
+  // Invariants: 1. while fDenseOn, the table holds every pair count and fPairCounts is a
+  //                copy of it whenever fPairsStale is false; otherwise the table is empty.
+  void SyncPairs() const;
+
+  FSDensePairCounts fPairTable;
+  bool fDenseOn = true;
+  mutable bool fPairsStale = false;
   mutable bool fMarginsStale = false;
+  mutable FSMapICnt fTargetCounts;
+  mutable FSMapPiCnt fPairCounts;
 };
 
 // Categorical predictor, continuous target: target statistics per predictor category.

@@ -120,14 +120,57 @@ void FSContAccum::Display(std::ostream& os) const {
 void FSContPCatTAccum::AddRecord(double x, double y, double w) {
   if (!(w > 0)) return;
   TrackConstant(x);
-  fStats.Accumulate(FSTruncCategory(y), x, w);
+  const std::int32_t t = FSTruncCategory(y);
+  if (fDenseOn && t >= 0 && t < kTableCodes) {
+    const auto i = static_cast<std::size_t>(t);
+    if (i >= fTable.size()) fTable.resize(i + 1);
+    FSMapIStat::Stat& s = fTable[i];
+    if (s.W > 0.0) {
+      FSMapIStat::UpdateStat(s, x, w);
+    } else {
+      s = FSMapIStat::NewStat(x, w);
+    }
+    fStatsStale = true;
+  } else {
+    if (fDenseOn) LeaveTable();
+    fStats.Accumulate(t, x, w);
+  }
   const double W = fTotal - fMissing;
   fTotal += w;
   fGrandMean += w / (W + w) * (x - fGrandMean);
 }
 
+void FSContPCatTAccum::Sync() const {
+  assert((fDenseOn || (!fStatsStale && fTable.empty())) &&
+         "featureselection/FSContAccums: the table is in use only while fDenseOn");
+  if (!fStatsStale) return;
+  std::vector<std::pair<std::int32_t, FSMapIStat::Stat>> entries;
+  for (std::size_t i = 0; i < fTable.size(); ++i) {
+    if (fTable[i].W > 0.0) entries.emplace_back(static_cast<std::int32_t>(i), fTable[i]);
+  }
+  fStats.AssignSorted(std::move(entries));
+  fStatsStale = false;
+}
+
+void FSContPCatTAccum::LeaveTable() {
+  Sync();
+  fTable.clear();
+  fTable.shrink_to_fit();
+  fDenseOn = false;
+}
+
+void FSContPCatTAccum::Finalize() {
+  if (fDenseOn) {
+    for (FSMapIStat::Stat& s : fTable) s.variance = FSMapIStat::VarianceOf(s);
+    fStatsStale = true;
+  } else {
+    fStats.Finalize();
+  }
+}
+
 double FSContPCatTAccum::GetStdDev() const {
   // Pooled: SS = sum over target categories of W_k (grand mean - mean_k)^2 + M2_k.
+  Sync();
   double W = 0.0, ss = 0.0;
   for (const auto& e : fStats.Entries()) {
     const double d = fGrandMean - e.second.mean;
@@ -141,6 +184,7 @@ void FSContPCatTAccum::ComputeCriteria(int criterion, FSCriterionResult& out) co
   out = FSCriterionResult{};
   if (criterion != kFSPearson && criterion != kFSLikelihood && criterion != kFSFStat) return;
   const double N = fTotal - fMissing;
+  Sync();
   FSAnovaCriterion(fStats, fGrandMean, N, out);
   // Under the ascending tie order of the chi-square lists, -N puts a larger N first.
   if (criterion != kFSFStat) out.tie2 = -N;
@@ -150,6 +194,7 @@ void FSContPCatTAccum::Write(FSFieldSink& out) const {
   out.Begin("COPRA", "FSContPCatTAccum");
   WriteHead(out);
   out.Dbl("grandMean", fGrandMean);
+  Sync();
   fStats.Write(out);
   out.End();
 }
@@ -162,10 +207,12 @@ void FSContPCatTAccum::Read(FSFieldSource& in) {
   tmp.fGrandMean = in.Dbl("grandMean", cls);
   tmp.fStats.Read(in);
   in.End(cls);
+  tmp.fDenseOn = false;  // the statistics read live in the map
   *this = std::move(tmp);
 }
 
 void FSContPCatTAccum::Display(std::ostream& os) const {
+  Sync();
   os << "Start of FSContPCatTAccum display\n";
   DisplayHead(os);
   os << "Grand mean of the predictor = " << fGrandMean << "\n";

@@ -64,11 +64,17 @@ class FSContAccum : public FSContAccumBase {
 };
 
 // Continuous predictor, categorical target: predictor statistics per target category.
+// While the target codes are small the statistics live in a flat table indexed by the code
+// (one update per value, no lookup) and the map is built from it when first read; a code that
+// does not fit moves the statistics into the map for good.
+// Invariants: 1. while fDenseOn, the table holds every statistic (a code is present exactly
+//                when its W > 0) and fStats is a copy of it whenever fStatsStale is false;
+//                otherwise the table is empty.
 class FSContPCatTAccum : public FSContAccumBase {
  public:
   void AddRecord(double predictor, double target, double w) override;
   void AddValue(double, double, bool) override {}
-  void Finalize() override { fStats.Finalize(); }
+  void Finalize() override;
   void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
   FSAccumClass GetClassCode() const override { return kFSClassContPCatTAccum; }
   void Write(FSFieldSink& out) const override;
@@ -77,14 +83,24 @@ class FSContPCatTAccum : public FSContAccumBase {
   // Pooled from the per-category statistics.
   double GetStdDev() const override;
   double GetMean() const override { return fGrandMean; }
-  const FSMapIStat& GetPredictorStats() const { return fStats; }
+  const FSMapIStat& GetPredictorStats() const {
+    Sync();
+    return fStats;
+  }
 
  protected:
   bool AnswersCriterion(int c) const override { return c == kFSFStat; }
 
  private:
+  static constexpr std::int32_t kTableCodes = 256;
+  void Sync() const;
+  void LeaveTable();
+
   double fGrandMean = 0.0;
-  FSMapIStat fStats;
+  std::vector<FSMapIStat::Stat> fTable;  // indexed by target code, grown as codes appear
+  bool fDenseOn = true;
+  mutable bool fStatsStale = false;
+  mutable FSMapIStat fStats;
 };
 
 // Continuous predictor, continuous target: both moments, the cross-product and (after

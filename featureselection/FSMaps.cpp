@@ -108,8 +108,7 @@ bool FSMapIStat::Lookup(std::int32_t key, Stat& stat) const {
 
 void FSMapIStat::Finalize() {
   for (auto& e : fMap.MutableEntries()) {
-    Stat& s = e.second;
-    s.variance = s.W - 1.0 > 0.0 ? s.M2 / (s.W - 1.0) : 0.0;
+    e.second.variance = VarianceOf(e.second);
   }
 }
 

@@ -39,6 +39,10 @@ class FSMapICnt {
   bool Lookup(std::int32_t key, double& count) const;
   void Clear() { fMap.Clear(); }
   const std::vector<std::pair<std::int32_t, double>>& Entries() const { return fMap.Entries(); }
+  // Replaces the content with entries in strictly ascending key order.
+  void AssignSorted(std::vector<std::pair<std::int32_t, double>>&& entries) {
+    fMap.AssignSorted(std::move(entries));
+  }
   void Write(FSFieldSink& out) const;
   void Read(FSFieldSource& in);  // replaces the content, or throws MCFeature::IOException
   void Display(std::ostream& os) const;
@@ -85,6 +89,16 @@ class FSMapIStat {
     double M2 = 0.0;
     double variance = 0.0;
   };
+  // A new key's statistics after its first value y of weight w: (w, y, 0, 0).
+  static Stat NewStat(double y, double w) { return Stat{w, y, 0.0, 0.0}; }
+  // An existing key's statistics after one more value: the weighted update of mean and M2.
+  static void UpdateStat(Stat& s, double y, double w) {
+    FSWeightedUpdate(y, w, s.W, s.mean, s.M2);
+    s.W += w;
+  }
+  // M2 / (W - 1) when W - 1 > 0, else 0.
+  static double VarianceOf(const Stat& s) { return s.W - 1.0 > 0.0 ? s.M2 / (s.W - 1.0) : 0.0; }
+
   // Ignored when w <= 0. Existing key: the weighted (West/Welford) update of mean and M2
   // (true); new key: (w, y, 0, 0) (false).
   bool Add(std::int32_t key, double y, double w);
@@ -99,6 +113,10 @@ class FSMapIStat {
   void Finalize();
   void Clear() { fMap.Clear(); }
   const std::vector<std::pair<std::int32_t, Stat>>& Entries() const { return fMap.Entries(); }
+  // Replaces the content with entries in strictly ascending key order.
+  void AssignSorted(std::vector<std::pair<std::int32_t, Stat>>&& entries) {
+    fMap.AssignSorted(std::move(entries));
+  }
   void Write(FSFieldSink& out) const;
   void Read(FSFieldSource& in);
   void Display(std::ostream& os) const;
@@ -125,6 +143,10 @@ class FSMapPiCnt {
   bool Lookup(const Pair& key, double& count) const;
   void Clear() { fMap.Clear(); }
   const std::vector<std::pair<Pair, double>>& Entries() const { return fMap.Entries(); }
+  // Replaces the content with entries in strictly ascending (first-major) key order.
+  void AssignSorted(std::vector<std::pair<Pair, double>>&& entries) {
+    fMap.AssignSorted(std::move(entries));
+  }
   void Write(FSFieldSink& out) const;
   void Read(FSFieldSource& in);
   void Display(std::ostream& os) const;
@@ -135,9 +157,6 @@ class FSMapPiCnt {
 
 // The weighted update applied to one category's statistics.
 struct FSMapIStat::Ops {
-  static Stat Init(const Delta& d) { return Stat{d.w, d.y, 0.0, 0.0}; }
-  static void Apply(Stat& s, const Delta& d) {
-    FSWeightedUpdate(d.y, d.w, s.W, s.mean, s.M2);
-    s.W += d.w;
-  }
+  static Stat Init(const Delta& d) { return NewStat(d.y, d.w); }
+  static void Apply(Stat& s, const Delta& d) { UpdateStat(s, d.y, d.w); }
 };

@@ -93,6 +93,26 @@ class FSSortedHashMap {
     return true;
   }
 
+  // Replaces the content with entries in strictly ascending key order (built elsewhere, for
+  // example from a dense count table), without inserting them one by one.
+  void AssignSorted(std::vector<Entry>&& entries) {
+    Clear();
+    fEntries = std::move(entries);
+    fSortedCount = fEntries.size();
+    assert(std::adjacent_find(fEntries.begin(), fEntries.end(),
+                              [](const Entry& a, const Entry& b) {
+                                return !(a.first < b.first);
+                              }) == fEntries.end() &&
+           "featureselection/FSSortedHashMap: assigned keys ascending");
+    if (fEntries.size() > kHashLimit) {
+      fLogMode = true;
+      return;
+    }
+    std::size_t capacity = 16;
+    while (capacity < 2 * (fEntries.size() + 1)) capacity *= 2;
+    Rehash(capacity);
+  }
+
   void Clear() {
     fEntries.clear();
     fSlots.clear();

@@ -1,0 +1,210 @@
+// The flat count tables of the accumulators: whatever the codes do (grow past the table, turn
+// negative, fill a scattered range), every count, order, stored byte, criterion and debug
+// listing equals what the count maps give. References: counts kept in the test, and a twin
+// accumulator restored from a stored empty one, which counts its pairs and statistics in its
+// maps from the start.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "featureselection/FSCatAccums.h"
+#include "featureselection/FSContAccums.h"
+
+namespace {
+
+template <typename Accum>
+std::unique_ptr<Accum> MapPathTwin() {
+  Accum empty;
+  std::stringstream stored;
+  empty.Save(stored);
+  auto twin = std::make_unique<Accum>();
+  EXPECT_TRUE(twin->Load(stored));
+  return twin;
+}
+
+std::string Bytes(const IFSPredTargetAccum& a) {
+  std::ostringstream os;
+  a.Save(os);
+  return os.str();
+}
+
+std::string Listing(const IFSPredTargetAccum& a) {
+  std::ostringstream os;
+  a.Display(os);
+  return os.str();
+}
+
+void ExpectSameCriteria(const IFSPredTargetAccum& a, const IFSPredTargetAccum& b) {
+  for (int c = 0; c < 6; ++c) {
+    FSCriterionResult x, y;
+    a.ComputeCriteria(c, x);
+    b.ComputeCriteria(c, y);
+    EXPECT_EQ(x.value, y.value) << "criterion " << c;
+    EXPECT_EQ(x.tie1, y.tie1) << "criterion " << c;
+    EXPECT_EQ(x.tie2, y.tie2) << "criterion " << c;
+    EXPECT_EQ(x.extra1, y.extra1) << "criterion " << c;
+    EXPECT_EQ(x.extra2, y.extra2) << "criterion " << c;
+  }
+}
+
+// The category counts a stored accumulator carries, read back from its stored form, against
+// counts kept in the test.
+void ExpectStoredCounts(const FSCatAccum& a, const std::map<int, double>& reference) {
+  std::stringstream stored;
+  a.Save(stored);
+  FSCatAccum restored;
+  ASSERT_TRUE(restored.Load(stored));
+  const FSMapICnt& counts = restored.GetCategoryCounts();
+  ASSERT_EQ(counts.Size(), static_cast<int>(reference.size()));
+  int i = 0;
+  for (const auto& [key, count] : reference) {
+    ASSERT_EQ(counts.KeyAt(i), key);
+    ASSERT_EQ(counts.CountAt(i++), count);
+  }
+}
+
+// Fractional weights, so that a different order of additions would show in the last bits.
+double Weight(std::mt19937& rng) { return 0.1 + (rng() % 1000) * 0.0137; }
+
+}  // namespace
+
+TEST(FSDenseTables, PairCountsThatOutgrowTheTableMidPassEqualTheMapPath) {
+  FSCatPCatTAccum dense;
+  auto twin = MapPathTwin<FSCatPCatTAccum>();
+  std::map<std::pair<int, int>, double> reference;
+  std::mt19937 rng(11);
+  auto add = [&](int p, int t) {
+    const double w = Weight(rng);
+    dense.AddRecord(p, t, w);
+    twin->AddRecord(p, t, w);
+    reference[{p, t}] += w;
+  };
+  for (int i = 0; i < 3000; ++i) add(static_cast<int>(rng() % 10), static_cast<int>(rng() % 3));
+  // A read in the middle of the pass, then a wider target and a far predictor category.
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  for (int i = 0; i < 500; ++i) add(static_cast<int>(rng() % 10), static_cast<int>(rng() % 40));
+  add(5000, 1);
+  add(-4, 2);
+  for (int i = 0; i < 3000; ++i) add(static_cast<int>(rng() % 12), static_cast<int>(rng() % 3));
+
+  const FSMapPiCnt& pairs = dense.GetPairCounts();
+  ASSERT_EQ(pairs.Size(), static_cast<int>(reference.size()));
+  int i = 0;
+  for (const auto& [key, count] : reference) {
+    EXPECT_EQ(pairs.KeyAt(i), key);
+    EXPECT_EQ(pairs.CountAt(i++), count);
+  }
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  EXPECT_EQ(Listing(dense), Listing(*twin));
+  ExpectSameCriteria(dense, *twin);
+}
+
+TEST(FSDenseTables, ATargetCodeBeyondTheTableAfterAFirstReadKeepsEveryCount) {
+  FSCatPCatTAccum dense;
+  auto twin = MapPathTwin<FSCatPCatTAccum>();
+  std::mt19937 rng(12);
+  for (int i = 0; i < 200; ++i) {
+    const double p = rng() % 6, t = rng() % 2, w = Weight(rng);
+    dense.AddRecord(p, t, w);
+    twin->AddRecord(p, t, w);
+  }
+  ExpectSameCriteria(dense, *twin);  // reads the table once
+  dense.AddRecord(3, 100000, 1.0);
+  twin->AddRecord(3, 100000, 1.0);
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  ExpectSameCriteria(dense, *twin);
+}
+
+TEST(FSDenseTables, CodesInOrderOfFirstAppearanceBeyondTheSmallTableKeepExactCountsAndStoredForm) {
+  FSCatAccum dense;
+  auto twin = MapPathTwin<FSCatAccum>();
+  std::map<int, double> reference;
+  std::mt19937 rng(13);
+  int next = 0;
+  for (int i = 0; i < 60000; ++i) {
+    // Half the values are new codes, handed out 0, 1, 2, ...; the rest repeat earlier ones.
+    const int code = (i % 2 == 0 || next == 0) ? next++ : static_cast<int>(rng() % next);
+    const double w = Weight(rng);
+    dense.AddValue(code, w, true);
+    twin->AddValue(code, w, true);
+    reference[code] += w;
+  }
+  ExpectStoredCounts(dense, reference);  // the stored form before any other read
+  const FSMapICnt& counts = dense.GetCategoryCounts();
+  ASSERT_EQ(counts.Size(), static_cast<int>(reference.size()));
+  int i = 0;
+  for (const auto& [key, count] : reference) {
+    ASSERT_EQ(counts.KeyAt(i), key);
+    ASSERT_EQ(counts.CountAt(i++), count);
+  }
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  FSSettings settings(1, true, true);
+  std::vector<int> a, b;
+  EXPECT_EQ(dense.ListDeletionReasons(settings, a), twin->ListDeletionReasons(settings, b));
+  EXPECT_EQ(a, b);
+}
+
+TEST(FSDenseTables, ScatteredCodesThatLaterFillTheirRangeKeepTheirCountsAndOrder) {
+  // A far first code sends the counts to the map; once the range is filled densely enough
+  // they move back to a table. Negative codes send them to the map again.
+  FSCatAccum dense;
+  auto twin = MapPathTwin<FSCatAccum>();
+  std::map<int, double> reference;
+  std::mt19937 rng(14);
+  auto add = [&](int code) {
+    const double w = Weight(rng);
+    dense.AddValue(code, w, true);
+    twin->AddValue(code, w, true);
+    reference[code] += w;
+  };
+  add(200000);
+  for (int k = 0; k < 200000; ++k) add(k);
+  ExpectStoredCounts(dense, reference);
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  for (int i = 0; i < 100000; ++i) add(static_cast<int>(rng() % 200001));
+  add(-7);
+  for (int i = 0; i < 1000; ++i) add(static_cast<int>(rng() % 50));
+  ExpectStoredCounts(dense, reference);
+
+  const FSMapICnt& counts = dense.GetCategoryCounts();
+  ASSERT_EQ(counts.Size(), static_cast<int>(reference.size()));
+  int i = 0;
+  for (const auto& [key, count] : reference) {
+    ASSERT_EQ(counts.KeyAt(i), key);
+    ASSERT_EQ(counts.CountAt(i++), count);
+  }
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+}
+
+TEST(FSDenseTables, TargetStatisticsThatOutgrowTheTableEqualTheMapPath) {
+  FSContPCatTAccum dense;
+  auto twin = MapPathTwin<FSContPCatTAccum>();
+  std::mt19937 rng(15);
+  std::normal_distribution<double> normal(5.0, 2.0);
+  auto add = [&](int t) {
+    const double x = normal(rng), w = Weight(rng);
+    dense.AddRecord(x, t, w);
+    twin->AddRecord(x, t, w);
+  };
+  for (int i = 0; i < 2000; ++i) add(static_cast<int>(rng() % 5));
+  // Finalised in the middle (a repeated pass adds to finalised statistics).
+  dense.Finalize();
+  twin->Finalize();
+  EXPECT_EQ(Listing(dense), Listing(*twin));
+  for (int i = 0; i < 500; ++i) add(static_cast<int>(rng() % 5));
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  add(300);
+  add(-2);
+  for (int i = 0; i < 500; ++i) add(static_cast<int>(rng() % 7));
+  dense.Finalize();
+  twin->Finalize();
+  EXPECT_EQ(Bytes(dense), Bytes(*twin));
+  EXPECT_EQ(Listing(dense), Listing(*twin));
+  EXPECT_EQ(dense.GetStdDev(), twin->GetStdDev());
+  ExpectSameCriteria(dense, *twin);
+  EXPECT_EQ(dense.GetPredictorStats().Size(), 9);
+}
