@@ -2,6 +2,8 @@
 // dates, short and quoted texts, missing cells) is written once to a temporary folder, then
 // read with its descriptor (all threads, one thread) and without (types inferred).
 //   bench_io [benchmark options]          run the benchmarks (ZIRA_BENCH_ROWS overrides 1M)
+//   ZIRA_BENCH_FILE=DATA.csv bench_io --benchmark_filter=GivenFile
+//                                         read an existing file (zira_gen standard ...) instead
 //   bench_io --generate FOLDER            only write FOLDER/bench.csv and its descriptor
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -131,6 +133,32 @@ void BM_ReadWithDescriptorOneThread(benchmark::State& s) { Read(s, false, 1); }
 void BM_ReadInferred(benchmark::State& s) { Read(s, true, 0); }
 void BM_ReadInferredOneThread(benchmark::State& s) { Read(s, true, 1); }
 
+// Reads the file named by ZIRA_BENCH_FILE (with its descriptor, if it has one), as LOAD does.
+void ReadGivenFile(benchmark::State& state, int threads) {
+  const char* path = std::getenv("ZIRA_BENCH_FILE");
+  if (!path) {
+    state.SkipWithError("ZIRA_BENCH_FILE is not set");
+    return;
+  }
+  DatasetReadOptions options;
+  options.threads = threads;
+  for (auto _ : state) {
+    ZIRA_DataSource ds;
+    std::string error;
+    if (!ReadDataset(path, options, &ds, &error, nullptr)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+    benchmark::DoNotOptimize(ds.CaseCount());
+  }
+  const auto bytes = static_cast<int64_t>(fs::file_size(path));
+  state.SetBytesProcessed(state.iterations() * bytes);
+  state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+void BM_ReadGivenFile(benchmark::State& s) { ReadGivenFile(s, 0); }
+void BM_ReadGivenFileOneThread(benchmark::State& s) { ReadGivenFile(s, 1); }
+
 void BM_Write(benchmark::State& state) {
   Files& f = TheFiles();
   std::string out = (f.dir / "out.csv").string();
@@ -149,6 +177,8 @@ BENCHMARK(BM_ReadWithDescriptorOneThread)->Unit(benchmark::kMillisecond)->UseRea
 BENCHMARK(BM_ReadInferred)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadInferredOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Write)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadGivenFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadGivenFileOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 void AdviseHugePages(const void* data, size_t bytes) {
@@ -16,6 +17,21 @@ void AdviseHugePages(const void* data, size_t bytes) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #else
   (void)data;
+  (void)bytes;
+#endif
+}
+
+void PrefaultForWrite(void* p, size_t bytes) {
+#if defined(__linux__)
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  uintptr_t b = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
+  uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(page - 1);
+  if (e > b) madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);  // a hint only
+#else
+  (void)p;
   (void)bytes;
 #endif
 }

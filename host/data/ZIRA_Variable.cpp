@@ -4,7 +4,6 @@
 #include <cassert>
 #include <cstring>
 
-#include "host/common/MemoryAdvice.h"
 #include "host/data/ZIRA_DataSource.h"
 
 ZIRA_Variable::ZIRA_Variable(std::string name, int type, size_t nCases)
@@ -73,15 +72,8 @@ bool ZIRA_Variable::IsBlank(size_t row) const {
 }
 
 void ZIRA_Variable::Resize(size_t n) {
-  // A new column of millions of values is filled in huge pages: far fewer page faults.
   if (fType > 0) {
-    if (fStrings.empty()) {
-      AssignAdvised(fStrings, n * static_cast<size_t>(fCellWidth), ' ');
-    } else {
-      fStrings.resize(n * static_cast<size_t>(fCellWidth), ' ');
-    }
-  } else if (fNumbers.empty()) {
-    AssignAdvised(fNumbers, n, MCMV::gMissingValue);
+    fStrings.resize(n * static_cast<size_t>(fCellWidth), ' ');
   } else {
     fNumbers.resize(n, MCMV::gMissingValue);
   }

@@ -64,10 +64,66 @@ bool ReadNumberWithChars(const FieldSpec& spec, std::string_view t, double* out)
   return ParseNumber(std::string_view(buf, n), out);
 }
 
+// How the store pass may read a numeric column's cells before it falls back to
+// ReadNumericCell.
+enum class FastRead : uint8_t { kNone, kDecimal, kInteger };
+
+FastRead FastReadOf(const ColumnPlan& p) {
+  if (p.kind == FieldKind::kInteger || p.kind == FieldKind::kYear) return FastRead::kInteger;
+  if (p.kind == FieldKind::kNumber && p.spec->decimalChar == '.' && p.spec->groupChar.empty())
+    return FastRead::kDecimal;
+  return FastRead::kNone;
+}
+
+// Plain decimals ("-12.375", "+3", "0.5", ".5"): an optional sign, digits, optionally a period
+// and at least one more digit; at most 19 digits in all, their value at most 2^53. Such a
+// text reads exactly as std::from_chars reads it: the digits form an exact integer, 10^k for
+// k <= 19 is exact too, and one division rounds once, correctly. False for every other text,
+// which then takes the general path. *decimals gets the digits after the period.
+inline bool ReadPlainDecimal(const char* b, const char* e, double* out, int* decimals) {
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+                                      1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
+  bool negative = false;
+  if (b < e && (*b == '-' || *b == '+')) negative = *b++ == '-';
+  uint64_t m = 0;
+  const char* p = b;
+  while (p < e && static_cast<unsigned>(*p - '0') < 10)
+    m = m * 10 + static_cast<unsigned>(*p++ - '0');
+  const long whole = p - b;
+  long frac = 0;
+  if (p < e && *p == '.') {
+    const char* f = ++p;
+    while (p < e && static_cast<unsigned>(*p - '0') < 10)
+      m = m * 10 + static_cast<unsigned>(*p++ - '0');
+    frac = p - f;
+    if (frac == 0) return false;
+  }
+  if (p != e || whole + frac == 0 || whole + frac > 19 || m > (uint64_t{1} << 53)) return false;
+  double v = static_cast<double>(m);
+  if (frac) v /= kPow10[frac];
+  *out = negative ? -v : v;
+  *decimals = static_cast<int>(frac);
+  return true;
+}
+
+// Plain whole numbers of at most 18 digits with an optional sign, read as ReadInteger reads
+// them ("-0" is 0). False for every other text.
+inline bool ReadPlainInteger(const char* b, const char* e, double* out) {
+  bool negative = false;
+  if (b < e && (*b == '-' || *b == '+')) negative = *b++ == '-';
+  if (b == e || e - b > 18) return false;
+  long long v = 0;
+  for (const char* p = b; p < e; ++p) {
+    if (static_cast<unsigned>(*p - '0') >= 10) return false;
+    v = v * 10 + (*p - '0');
+  }
+  *out = static_cast<double>(negative ? -v : v);
+  return true;
+}
+
 }  // namespace
 
-bool ColumnPlan::IsMissing(std::string_view text) const {
-  if (onlyEmptyMarker) return text.empty();
+bool ColumnPlan::IsMissingMarker(std::string_view text) const {
   for (const auto& m : missingMarkers)
     if (text == m) return true;
   return false;
@@ -164,6 +220,8 @@ void ParseChunk(ChunkPass pass, const CsvChunk& chunk, const char* base,
   const size_t endRow = chunk.firstRow + chunk.rows;
   auto at = [&](const char* p) { return static_cast<size_t>(p - base); };
   std::string buf;
+  std::vector<FastRead> fast(ncols);
+  for (size_t c = 0; c < ncols; ++c) fast[c] = FastReadOf(plans[c]);
   CsvCursor cur(chunk.begin, chunk.end);
   size_t row = chunk.firstRow;
   while (cur.SkipEmptyLines() && cur.Pos() < limit) {
@@ -173,7 +231,7 @@ void ParseChunk(ChunkPass pass, const CsvChunk& chunk, const char* base,
     const char* rowStart = cur.Pos();
     for (size_t c = 0; c < ncols; ++c) {
       CsvField f;
-      CsvFieldEnd e = cur.Next(&f);
+      CsvFieldEnd e = cur.NextFast(&f);
       if (e == CsvFieldEnd::kError) {
         out->Fail(at(cur.ErrorPos()), cur.ErrorText());
         return;
@@ -199,7 +257,10 @@ void ParseChunk(ChunkPass pass, const CsvChunk& chunk, const char* base,
               std::string_view t = TrimBlanks(text);
               double v;
               uint8_t fits = 0;
-              if ((st.kinds & kMayNumber) && ParseNumber(t, &v) && !LeadingZero(t))
+              int d;
+              if ((st.kinds & kMayNumber) &&
+                  (ReadPlainDecimal(t.data(), t.data() + t.size(), &v, &d) || ParseNumber(t, &v)) &&
+                  !LeadingZero(t))
                 fits |= kMayNumber;
               if ((st.kinds & kMayDate) && ParseIsoDate(t, &v)) fits |= kMayDate;
               if ((st.kinds & kMayDateTime) && ParseIsoDateTime(t, &v)) fits |= kMayDateTime;
@@ -223,18 +284,31 @@ void ParseChunk(ChunkPass pass, const CsvChunk& chunk, const char* base,
         std::string_view text = f.escapes ? f.Text(&buf) : f.Raw();
         if (!p.IsMissing(text)) {
           double v;
-          if (!ReadNumericCell(*p.spec, p.kind, text, &v)) {
+          int d = 0;
+          const char* tb = text.data();
+          const char* te = tb + text.size();
+          if (fast[c] == FastRead::kDecimal
+                  ? ReadPlainDecimal(tb, te, &v, &d)
+                  : fast[c] == FastRead::kInteger && ReadPlainInteger(tb, te, &v)) {
+            p.numbers[row] = v;
+            st.any = true;
+            if (!p.spec->hasFormat) {
+              if (d > st.maxDecimals) st.maxDecimals = d;
+              if (text.size() > st.maxNumberText) st.maxNumberText = text.size();
+            }
+          } else if (!ReadNumericCell(*p.spec, p.kind, text, &v)) {
             out->Fail(at(f.begin), "column " + p.name + ": " + QuoteValue(text) + " is not " +
                                        ExpectedText(*p.spec, p.kind));
             return;
-          }
-          p.numbers[row] = v;
-          st.any = true;
-          if (!p.spec->hasFormat) {
-            std::string_view t = TrimBlanks(text);
-            int d = Decimals(t, p.kind == FieldKind::kNumber ? p.spec->decimalChar : '.');
-            if (d > st.maxDecimals) st.maxDecimals = d;
-            if (t.size() > st.maxNumberText) st.maxNumberText = t.size();
+          } else {
+            p.numbers[row] = v;
+            st.any = true;
+            if (!p.spec->hasFormat) {
+              std::string_view t = TrimBlanks(text);
+              d = Decimals(t, p.kind == FieldKind::kNumber ? p.spec->decimalChar : '.');
+              if (d > st.maxDecimals) st.maxDecimals = d;
+              if (t.size() > st.maxNumberText) st.maxNumberText = t.size();
+            }
           }
         }
       }

@@ -36,7 +36,10 @@ struct ColumnPlan {
   char* strings = nullptr;
   size_t cellWidth = 0;
 
-  bool IsMissing(std::string_view text) const;
+  bool IsMissing(std::string_view text) const {
+    return onlyEmptyMarker ? text.empty() : IsMissingMarker(text);
+  }
+  bool IsMissingMarker(std::string_view text) const;
 };
 
 // What one pass learnt about a column in one chunk; chunks merge.

@@ -5,30 +5,39 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cassert>
 #include <cerrno>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-// Bytes that end an unquoted field or are not allowed in one.
-constexpr std::array<bool, 256> MakeStops() {
-  std::array<bool, 256> t{};
-  t[static_cast<unsigned char>(',')] = true;
-  t[static_cast<unsigned char>('\n')] = true;
-  t[static_cast<unsigned char>('\r')] = true;
-  t[static_cast<unsigned char>('"')] = true;
-  return t;
-}
-constexpr std::array<bool, 256> kStops = MakeStops();
+// Bit masks of the quote, line feed and carriage return bytes of 16 bytes at p (bit i for p[i]),
+// and of the bytes at or above 0x80.
+struct BlockMasks {
+  uint32_t quotes, feeds, returns, high;
+};
 
-size_t CountQuotes(const char* p, const char* end) {
-  size_t n = 0;
-  while ((p = static_cast<const char*>(std::memchr(p, '"', static_cast<size_t>(end - p))))) {
-    ++n;
-    ++p;
+BlockMasks MasksOf(const char* p) {
+#if defined(__SSE2__)
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  auto eq = [&](char c) {
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
+  };
+  return {eq('"'), eq('\n'), eq('\r'), static_cast<uint32_t>(_mm_movemask_epi8(v))};
+#else
+  BlockMasks m{0, 0, 0, 0};
+  for (uint32_t i = 0; i < 16; ++i) {
+    unsigned char c = static_cast<unsigned char>(p[i]);
+    m.quotes |= uint32_t{c == '"'} << i;
+    m.feeds |= uint32_t{c == '\n'} << i;
+    m.returns |= uint32_t{c == '\r'} << i;
+    m.high |= uint32_t{c >= 0x80} << i;
   }
-  return n;
+  return m;
+#endif
 }
 
 }  // namespace
@@ -151,7 +160,7 @@ CsvFieldEnd CsvCursor::Next(CsvField* f) {
   }
   f->quoted = false;
   f->begin = p;
-  while (p < fEnd && !kStops[static_cast<unsigned char>(*p)]) ++p;
+  while (p < fEnd && !kCsvStops[static_cast<unsigned char>(*p)]) ++p;
   f->end = p;
   if (p == fEnd) {
     fPos = p;
@@ -180,33 +189,89 @@ CsvFieldEnd CsvCursor::Next(CsvField* f) {
   return CsvFieldEnd::kError;
 }
 
-std::vector<CsvChunk> SplitRows(const char* begin, const char* end, size_t chunkBytes) {
-  std::vector<CsvChunk> chunks;
-  const char* chunkBegin = begin;
-  size_t rows = 0, chunkFirst = 0;
-  bool inQuotes = false;
-  const char* p = begin;
-  while (p < end) {
-    const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    const char* segEnd = nl ? nl : end;
-    const char* next = nl ? nl + 1 : end;
-    bool empty = segEnd == p || (nl && segEnd == p + 1 && *p == '\r');
-    if (!inQuotes && empty) {
-      // an empty line: not a row
+RowEndScan ScanRowEnds(const char* dataBegin, const char* pieceBegin, const char* pieceEnd) {
+  assert(dataBegin <= pieceBegin && pieceBegin <= pieceEnd && "host/io/CsvScanner: piece order");
+  RowEndScan scan;
+  // Line feeds and carriage returns of the two bytes before the piece (bits 0 and 1): a line
+  // feed ends an empty line when the line before it is empty or a lone carriage return. The
+  // byte before the data counts as a line feed: the data starts a line.
+  uint32_t feedsBefore = 0, returnsBefore = 0;
+  const size_t into = static_cast<size_t>(pieceBegin - dataBegin);
+  for (size_t k = 1; k <= 2; ++k) {
+    const uint32_t bit = uint32_t{1} << (2 - k);
+    if (k == into + 1 || (k <= into && pieceBegin[-static_cast<ptrdiff_t>(k)] == '\n'))
+      feedsBefore |= bit;
+    if (k <= into && pieceBegin[-static_cast<ptrdiff_t>(k)] == '\r') returnsBefore |= bit;
+  }
+  int parity = 0;  // of the quotes seen so far in the piece
+  uint32_t high = 0;
+  for (const char* p = pieceBegin; p < pieceEnd; p += 16) {
+    const size_t n = static_cast<size_t>(pieceEnd - p);
+    BlockMasks m;
+    if (n >= 16) {
+      m = MasksOf(p);
     } else {
-      if (CountQuotes(p, segEnd) % 2) inQuotes = !inQuotes;
-      if (!inQuotes || !nl) {
-        ++rows;
-        if (static_cast<size_t>(next - chunkBegin) >= chunkBytes) {
-          chunks.push_back({chunkBegin, next, chunkFirst, rows - chunkFirst});
-          chunkBegin = next;
-          chunkFirst = rows;
-        }
+      char tail[16] = {};
+      std::memcpy(tail, p, n);
+      m = MasksOf(tail);
+    }
+    high |= m.high;
+    // Line feeds ending empty lines: a line feed right after one, or after "\n\r".
+    const uint32_t feeds = (m.feeds << 2) | feedsBefore;
+    const uint32_t returns = (m.returns << 2) | returnsBefore;
+    const uint32_t emptyEnds = (feeds & ((feeds << 1) | ((returns << 1) & (feeds << 2)))) >> 2;
+    feedsBefore = (m.feeds >> 14) & 3;
+    returnsBefore = (m.returns >> 14) & 3;
+    const uint32_t rowEnds = m.feeds & ~emptyEnds & 0xFFFF;
+    if (m.quotes == 0) {
+      for (uint32_t r = rowEnds; r; r &= r - 1) ++scan.rows[parity];  // rarely more than one
+      if (m.feeds) scan.lastEnd[parity] = p + (32 - __builtin_clz(m.feeds));
+      continue;
+    }
+    for (uint32_t bits = m.quotes | m.feeds; bits; bits &= bits - 1) {
+      const int i = __builtin_ctz(bits);
+      const uint32_t bit = uint32_t{1} << i;
+      if (m.quotes & bit) {
+        parity ^= 1;
+      } else {
+        scan.rows[parity] += (rowEnds & bit) ? 1 : 0;
+        scan.lastEnd[parity] = p + i + 1;
       }
     }
-    p = next;
   }
-  if (chunkBegin < end) chunks.push_back({chunkBegin, end, chunkFirst, rows - chunkFirst});
+  scan.quotesOdd = parity != 0;
+  scan.ascii = high == 0;
+  return scan;
+}
+
+std::vector<CsvChunk> JoinRowScans(const char* dataBegin, const char* end,
+                                   const std::vector<RowEndScan>& scans) {
+  std::vector<CsvChunk> chunks;
+  const char* chunkBegin = dataBegin;
+  const char* lastEnd = dataBegin;  // just past the last row end (or empty line) so far
+  size_t rows = 0;
+  int inQuotes = 0;
+  for (const RowEndScan& s : scans) {
+    if (s.lastEnd[inQuotes]) {
+      lastEnd = s.lastEnd[inQuotes];
+      if (s.rows[inQuotes] > 0) {
+        chunks.push_back({chunkBegin, lastEnd, rows, s.rows[inQuotes]});
+        rows += s.rows[inQuotes];
+        chunkBegin = lastEnd;
+      }
+    }
+    inQuotes ^= s.quotesOdd ? 1 : 0;
+  }
+  if (lastEnd < end) {
+    // A last row without a line feed (or one whose quote is never closed).
+    if (!chunks.empty()) {
+      assert(chunks.back().end == chunkBegin && "host/io/CsvScanner: chunks are contiguous");
+      chunks.back().end = end;
+      ++chunks.back().rows;
+    } else {
+      chunks.push_back({chunkBegin, end, rows, 1});
+    }
+  }
   return chunks;
 }
 

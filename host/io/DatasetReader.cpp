@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "host/common/MemoryAdvice.h"
 #include "host/common/StringHelpers.h"
 #include "host/io/ColumnParser.h"
 #include "host/io/ProgressMeter.h"
@@ -74,6 +75,34 @@ void ForEachChunk(size_t n, int threads, const std::vector<ChunkOutcome>& outcom
   for (int t = 1; t < threads && static_cast<size_t>(t) < n; ++t) pool.emplace_back(work);
   work();
   for (auto& t : pool) t.join();
+}
+
+// Runs fn(i) for every i in [0, n) on up to `threads` threads.
+template <typename Fn>
+void ParallelFor(size_t n, int threads, Fn fn) {
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    for (size_t i; (i = next.fetch_add(1)) < n;) fn(i);
+  };
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads && static_cast<size_t>(t) < n; ++t) pool.emplace_back(work);
+  work();
+  for (auto& t : pool) t.join();
+}
+
+// Sizes a new variable's column to `rows` cases in one allocation, its pages mapped in one call
+// before they are filled rather than by a page fault each.
+void SizeColumn(ZIRA_Variable* v, size_t rows) {
+  if (v->IsString()) {
+    std::vector<char>& b = v->StringBuffer();
+    b.reserve(rows * static_cast<size_t>(v->GetCellWidth()));
+    PrefaultForWrite(b.data(), b.capacity());
+  } else {
+    std::vector<double>& n = v->Numbers();
+    n.reserve(rows);
+    PrefaultForWrite(n.data(), n.capacity() * sizeof(double));
+  }
+  v->Resize(rows);
 }
 
 // The first fault of a pass, or none.
@@ -337,17 +366,28 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
     p.name = std::move(name);
   }
 
-  // Rows, in chunks of whole rows.
-  size_t chunkBytes = options.chunkBytes ? options.chunkBytes : kDefaultChunkBytes;
-  std::vector<CsvChunk> chunks = SplitRows(dataBegin, end, chunkBytes);
-  size_t rows = chunks.empty() ? 0 : chunks.back().firstRow + chunks.back().rows;
-  if (mapped) mapped->Release(dataBegin, end);  // the passes bring back what they read
+  // Rows, in chunks of whole rows: pieces of the bytes are scanned for row ends in parallel,
+  // then joined in order, which settles where each chunk's rows go in the columns.
   int threads = options.threads;
   if (threads <= 0) {
     threads = bytes.size() < kParallelFromBytes
                   ? 1
                   : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
   }
+  const size_t chunkBytes = options.chunkBytes ? options.chunkBytes : kDefaultChunkBytes;
+  std::vector<RowEndScan> scans((static_cast<size_t>(end - dataBegin) + chunkBytes - 1) /
+                                chunkBytes);
+  ParallelFor(scans.size(), threads, [&](size_t i) {
+    const char* b = dataBegin + i * chunkBytes;
+    const char* e = static_cast<size_t>(end - b) > chunkBytes ? b + chunkBytes : end;
+    scans[i] = ScanRowEnds(dataBegin, b, e);
+    if (mapped) mapped->Release(b, e);  // the passes bring back what they read
+  });
+  const bool ascii =
+      std::all_of(scans.begin(), scans.end(), [](const RowEndScan& s) { return s.ascii; });
+  std::vector<CsvChunk> chunks = JoinRowScans(dataBegin, end, scans);
+  scans.clear();
+  size_t rows = chunks.empty() ? 0 : chunks.back().firstRow + chunks.back().rows;
   const bool statsPass =
       std::any_of(plans.begin(), plans.end(), [](const ColumnPlan& p) { return p.needsWidth; });
   const size_t dataBytes = static_cast<size_t>(end - dataBegin);
@@ -373,7 +413,7 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
 
   std::vector<ChunkOutcome> outcomes;
   if (statsPass) {
-    if (!runPass(ChunkPass::kStats, true, &outcomes)) return false;
+    if (!runPass(ChunkPass::kStats, !ascii, &outcomes)) return false;
     for (size_t c = 0; c < ncols; ++c) {
       ColumnPlan& p = plans[c];
       if (p.infer) p.kind = InferredKind(merged[c]);
@@ -384,7 +424,6 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
 
   // The dataset, its variables and their dictionary entries.
   ZIRA_DataSource ds;
-  ds.SetCaseCount(rows);
   std::vector<ZIRA_Variable*> vars(ncols);
   for (size_t c = 0; c < ncols; ++c) {
     ColumnPlan& p = plans[c];
@@ -393,6 +432,12 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
     vars[c] = v;
     v->SetLabel(labels[c]);
     if (!ApplyFieldMetadata(p, schema, v, error)) return false;
+  }
+  ParallelFor(ncols, threads, [&](size_t c) { SizeColumn(vars[c], rows); });
+  ds.SetCaseCount(rows);
+  for (size_t c = 0; c < ncols; ++c) {
+    ColumnPlan& p = plans[c];
+    ZIRA_Variable* v = vars[c];
     if (v->IsString()) {
       p.strings = v->StringBuffer().data();
       p.cellWidth = static_cast<size_t>(v->GetCellWidth());
@@ -400,7 +445,7 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
       p.numbers = v->Numbers().data();
     }
   }
-  if (!runPass(ChunkPass::kStore, !statsPass, &outcomes)) return false;
+  if (!runPass(ChunkPass::kStore, !statsPass && !ascii, &outcomes)) return false;
   meter.Finish();
   for (size_t c = 0; c < ncols; ++c) {
     const FieldSpec& spec = *plans[c].spec;

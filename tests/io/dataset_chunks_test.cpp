@@ -1,0 +1,163 @@
+// Reading with the rows cut into chunks of every size: rows that straddle chunk boundaries
+// (quoted line breaks, CRLF, empty lines, a last row without a line feed), formats derived from
+// values in the last chunk, faults found past a boundary, and number texts read exactly.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "IoTestSupport.h"
+#include "host/io/DatasetReader.h"
+
+namespace {
+
+struct Loaded {
+  bool ok = false;
+  std::string error;
+  ZIRA_DataSource data;
+  ZIRA_Variable* Var(std::string_view name) const {
+    return data.GetVariable(data.FindVarIndex(name));
+  }
+};
+
+Loaded Read(const std::string& path, int threads, size_t chunkBytes) {
+  DatasetReadOptions options;
+  options.threads = threads;
+  options.chunkBytes = chunkBytes;
+  Loaded l;
+  l.ok = ReadDataset(path, options, &l.data, &l.error, nullptr);
+  return l;
+}
+
+// A CSV text quoting a value: doubled quotes inside.
+std::string Quoted(const std::string& v) {
+  std::string s = "\"";
+  for (char c : v) s += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return s + "\"";
+}
+
+}  // namespace
+
+TEST(DatasetChunks, EveryChunkSizeSplitsRowsWithQuotedLineBreaksCrlfAndEmptyLinesAlike) {
+  TempDir dir;
+  std::vector<std::string> texts;
+  std::string csv = "id,text\r\n\r\n";
+  for (int i = 0; i < 40; ++i) {
+    std::string text = i % 3 == 0   ? "two\r\nlines \"" + std::to_string(i) + "\""
+                       : i % 3 == 1 ? "a\n\nb, c"
+                                    : "plain" + std::to_string(i);
+    texts.push_back(text);
+    csv += std::to_string(i) + "," + (i % 3 == 2 ? text : Quoted(text));
+    if (i + 1 < 40) csv += i % 4 == 0 ? "\n" : "\r\n";
+    if (i % 5 == 0) csv += i % 2 ? "\r\n" : "\n";  // empty lines are not rows
+  }
+  WriteFile(dir.File("rows.csv"), csv);  // the last row has no line feed
+  for (size_t chunk = 1; chunk <= 48; ++chunk) {
+    for (int threads : {1, 3}) {
+      Loaded l = Read(dir.File("rows.csv"), threads, chunk);
+      ASSERT_TRUE(l.ok) << l.error << " (chunks of " << chunk << " bytes)";
+      ASSERT_EQ(l.data.CaseCount(), texts.size()) << "chunks of " << chunk << " bytes";
+      size_t widest = 0;
+      for (size_t r = 0; r < texts.size(); ++r) {
+        ASSERT_EQ(l.Var("id")->GetNumber(r), static_cast<double>(r)) << "chunk " << chunk;
+        ASSERT_EQ(l.Var("text")->GetString(r), texts[r]) << "chunk " << chunk;
+        widest = std::max(widest, texts[r].size());
+      }
+      EXPECT_EQ(l.Var("text")->GetType(), static_cast<int>(widest));
+    }
+  }
+}
+
+TEST(DatasetChunks, WidthsAndDecimalsComeFromValuesInTheLastChunk) {
+  TempDir dir;
+  std::string csv = "word,x\n";
+  for (int i = 0; i < 300; ++i) csv += "ab," + std::to_string(i % 10) + ".5\n";
+  const std::string longWord = "a much longer word than the others";
+  const std::string wideNumber = "-12345.678901";
+  csv += longWord + "," + wideNumber;  // no line feed after the last row
+  WriteFile(dir.File("last.csv"), csv);
+  for (size_t chunk : {7, 64, 1000, 1 << 20}) {
+    Loaded l = Read(dir.File("last.csv"), 2, chunk);
+    ASSERT_TRUE(l.ok) << l.error;
+    ASSERT_EQ(l.data.CaseCount(), 301u);
+    EXPECT_EQ(l.Var("word")->GetType(), static_cast<int>(longWord.size())) << chunk;
+    EXPECT_EQ(l.Var("word")->GetString(300), longWord);
+    const int decimals = static_cast<int>(wideNumber.size() - wideNumber.find('.') - 1);
+    EXPECT_EQ(l.Var("x")->GetFormat(),
+              (ZiraFormat{kFmtNumber, static_cast<int>(wideNumber.size()), decimals}))
+        << chunk;
+    EXPECT_EQ(l.Var("x")->GetNumber(300), std::strtod(wideNumber.c_str(), nullptr));
+  }
+}
+
+TEST(DatasetChunks, AFaultPastAQuotedLineBreakIsReportedAtItsLineWithEveryChunkSize) {
+  TempDir dir;
+  std::string csv = "a,b\n";
+  for (int i = 0; i < 6; ++i) csv += std::to_string(i) + ",\"x\ny\"\n";  // lines 2 to 13
+  csv += "7\n";                                                          // line 14
+  WriteFile(dir.File("late.csv"), csv);
+  WriteFile(dir.File("open.csv"), "a,b\n1,\"x\ny\"\n2,\"never closed\n3,z\n");
+  for (size_t chunk = 1; chunk <= 40; ++chunk) {
+    Loaded late = Read(dir.File("late.csv"), 2, chunk);
+    ASSERT_FALSE(late.ok);
+    EXPECT_NE(late.error.find("late.csv:14:2: the row has 1 field; the header has 2"),
+              std::string::npos)
+        << late.error << " (chunks of " << chunk << " bytes)";
+    Loaded open = Read(dir.File("open.csv"), 2, chunk);
+    ASSERT_FALSE(open.ok);
+    EXPECT_NE(open.error.find("open.csv:4:3: a quoted value is not closed"), std::string::npos)
+        << open.error << " (chunks of " << chunk << " bytes)";
+  }
+}
+
+TEST(DatasetChunks, NumberTextsOfEveryShapeReadExactlyAsTheCLibraryReadsThem) {
+  const std::vector<std::string> numbers = {"0.1",
+                                            "-0",
+                                            "-0.0",
+                                            "+3",
+                                            ".5",
+                                            "-.25",
+                                            "5.",
+                                            "1e3",
+                                            "2.5E-3",
+                                            "9007199254740993",
+                                            "9007199254740992.5",
+                                            "0.1234567890123456789012",
+                                            "0.12345678901234567890123",
+                                            "12345678901234567890",
+                                            "3.141592653589793238",
+                                            "1.7976931348623157e308",
+                                            "4.9e-324",
+                                            "2.2250738585072011e-308",
+                                            "123456.7890123456",
+                                            "-98765.4321",
+                                            "0000.5",
+                                            "100",
+                                            "900719925474.0992",
+                                            "0.478400502933415652",
+                                            "0.000000000000000001",
+                                            "0.0000000000000000001",
+                                            "1.0000000000000000"};
+  const std::vector<std::string> integers = {
+      "-0", "+7", "123456789012345678", "-999999999999999999", "9223372036854775807", "42"};
+  TempDir dir;
+  std::string csv = "x,n\n";
+  for (size_t i = 0; i < numbers.size(); ++i)
+    csv += numbers[i] + "," + integers[i % integers.size()] + "\n";
+  WriteFile(dir.File("n.csv"), csv);
+  WriteFile(dir.File("n.schema.json"),
+            R"({"fields":[{"name":"x","type":"number"},{"name":"n","type":"integer"}]})");
+  Loaded l = Read(dir.File("n.csv"), 1, 0);
+  ASSERT_TRUE(l.ok) << l.error;
+  for (size_t i = 0; i < numbers.size(); ++i) {
+    const double expected = std::strtod(numbers[i].c_str(), nullptr);
+    const double got = l.Var("x")->GetNumber(i);
+    EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << numbers[i] << " read as " << got;
+    const std::string& n = integers[i % integers.size()];
+    EXPECT_EQ(l.Var("n")->GetNumber(i), static_cast<double>(std::strtoll(n.c_str(), nullptr, 10)))
+        << n;
+  }
+}
