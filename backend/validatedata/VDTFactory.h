@@ -70,8 +70,7 @@ class VDTFactory {
 
   bool CreateNewVariables();
   int CreateNewVariable(const ZiraVarName& root, const std::string& keyword,
-                        const std::string& label, bool scale, const char* text0,
-                        const char* text1);
+                        const std::string& label, bool scale, const char* text0, const char* text1);
 
  private:
   void ClearScreeningResults();
@@ -84,6 +83,7 @@ class VDTFactory {
   std::unique_ptr<VDTOutput> fpOutput;
   std::unique_ptr<VDTProcAdapter> fpAdapter;
   std::vector<std::vector<long>> fDuplicIdVec;
+  std::vector<uint32_t> fCaseEntries;  // per case: its duplicate-map entry + 1, 0 incomplete
   UAInpAdaptMsg fInpAdaptMsg;
   std::unique_ptr<UAProcDataSourceIter> fpIterator;
   std::unique_ptr<IFSAlgorithm> fpAlgorithm;

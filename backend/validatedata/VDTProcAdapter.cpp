@@ -208,28 +208,41 @@ bool VDTProcAdapter::ProcessCase() {
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
   VDT_ASSERT(fpDuplicIdMap != 0);
   long c = GetCaseNumber();
-  // Lookups in a map of millions of keys wait on memory: the slot of the key a few cases
-  // ahead is fetched now, so it is at hand when that case comes.
+  // Lookups in a map of millions of keys wait on memory: what the case a few rows ahead
+  // needs is fetched now, so it is at hand when that case comes.
   constexpr size_t kAhead = 16;
-  const size_t aheadRow = GetCaseIterator()->Row() + kAhead;
-  if (aheadRow < static_cast<size_t>(Data().CaseCount()) &&
-      KeyOfRow(aheadRow, GetSplitGroupNumber(), fAheadKey.data()))
-    fpDuplicIdMap->Prefetch(fAheadKey.data());
+  const size_t row = GetCaseIterator()->Row();
+  const size_t i = row - fBlockBegin;
+  const bool prepared = row >= fBlockBegin && i < fBlockHash.size();
+  const bool useEntries = fPassInd == 1 && fpCaseEntries;
+  if (useEntries) {
+    if (row + kAhead < fpCaseEntries->size() && (*fpCaseEntries)[row + kAhead] > 0)
+      fpDuplicIdMap->PrefetchPayload((*fpCaseEntries)[row + kAhead] - 1);
+  } else if (prepared && i + kAhead < fBlockHash.size() && fBlockComplete[i + kAhead]) {
+    fpDuplicIdMap->Prefetch(fBlockHash[i + kAhead]);
+  }
 
   double* payload = nullptr;
   bool added = false;
   if (complete) {
     // The key: each identifier's whole cells, then the split-group number.
     size_t k = 0;
-    for (size_t i = 0; i < fCaseIdValues.size(); ++i) {
-      int cells = fKeySpec[i].cells;
-      std::memcpy(&fKeyBuffer[k], fCaseIdValues[i], sizeof(OBS) * static_cast<size_t>(cells));
+    for (size_t v = 0; v < fCaseIdValues.size(); ++v) {
+      int cells = fKeySpec[v].cells;
+      std::memcpy(&fKeyBuffer[k], fCaseIdValues[v], sizeof(OBS) * static_cast<size_t>(cells));
       k += static_cast<size_t>(cells);
     }
     fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());
-    // The first pass adds every new key in the same lookup.
-    payload = fPassInd == 0 ? fpDuplicIdMap->Insert(fKeyBuffer.data(), &added)
-                            : fpDuplicIdMap->Contains(fKeyBuffer.data());
+    const uint64_t h = prepared ? fBlockHash[i] : fpDuplicIdMap->Hash(fKeyBuffer.data());
+    if (fPassInd == 0) {
+      // The first pass adds every new key in the same lookup.
+      payload = fpDuplicIdMap->Insert(fKeyBuffer.data(), h, &added);
+      if (fpCaseEntries) (*fpCaseEntries)[row] = fpDuplicIdMap->EntryOf(payload) + 1;
+    } else if (useEntries && (*fpCaseEntries)[row] > 0) {
+      payload = fpDuplicIdMap->Payload((*fpCaseEntries)[row] - 1);
+    } else {
+      payload = fpDuplicIdMap->Contains(fKeyBuffer.data(), h);
+    }
   }
 
   if (fPassInd == 0) {
@@ -285,6 +298,23 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
                              static_cast<int>(n));
   }
   if (fDuplicIdVar >= 0) GetCaseIterator()->SetColumnValue(fDuplicIdVar, n);
+}
+
+void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
+  fBlockBegin = begin;
+  fBlockHash.clear();
+  fBlockComplete.clear();
+  // The second pass reads each case's entry from the first; only a pass that looks keys up
+  // needs their hashes.
+  if (!fpDuplicIdMap || (fPassInd == 1 && fpCaseEntries)) return;
+  fBlockHash.resize(end - begin);
+  fBlockComplete.resize(end - begin);
+  const int split = GetSplitGroupNumber();
+  for (size_t r = begin; r < end; ++r) {
+    const bool complete = KeyOfRow(r, split, fAheadKey.data());
+    fBlockComplete[r - begin] = complete;
+    fBlockHash[r - begin] = complete ? fpDuplicIdMap->Hash(fAheadKey.data()) : 0;
+  }
 }
 
 bool VDTProcAdapter::IsViolated(int outcomeCol) const {

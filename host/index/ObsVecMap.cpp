@@ -83,19 +83,38 @@ size_t ObsVecMap::FindSlot(const OBS* key, uint64_t h) const {
   }
 }
 
-void ObsVecMap::Prefetch(const OBS* key) const {
-  __builtin_prefetch(&fSlots[static_cast<size_t>(Hash(key)) & (fSlots.size() - 1)]);
+void ObsVecMap::Prefetch(uint64_t hash) const {
+  __builtin_prefetch(&fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)]);
 }
 
-double* ObsVecMap::Contains(const OBS* key) {
-  size_t s = FindSlot(key, Hash(key));
+uint32_t ObsVecMap::EntryOf(const double* payload) const {
+  const OBS* cell = reinterpret_cast<const OBS*>(payload) - fKeyCells;
+  return static_cast<uint32_t>(static_cast<size_t>(cell - fEntries.data()) /
+                               static_cast<size_t>(CellSize()));
+}
+
+double* ObsVecMap::Payload(uint32_t entry) {
+  assert(entry < fNEntries && "host/index/ObsVecMap: entry < fNEntries");
+  return &fEntries[static_cast<size_t>(entry) * CellSize() + fKeyCells].d;
+}
+
+void ObsVecMap::PrefetchPayload(uint32_t entry) const {
+  if (entry < fNEntries)
+    __builtin_prefetch(fEntries.data() + static_cast<size_t>(entry) * CellSize() + fKeyCells, 1);
+}
+
+double* ObsVecMap::Contains(const OBS* key) { return Contains(key, Hash(key)); }
+
+double* ObsVecMap::Contains(const OBS* key, uint64_t hash) {
+  size_t s = FindSlot(key, hash);
   if (fSlots[s].entry1 == 0) return nullptr;
   return &fEntries[static_cast<size_t>(fSlots[s].entry1 - 1) * CellSize() + fKeyCells].d;
 }
 
-double* ObsVecMap::Insert(const OBS* key, bool* added) {
-  if ((fNEntries + 1) * 2 > fSlots.size()) Grow();
-  const uint64_t h = Hash(key);
+double* ObsVecMap::Insert(const OBS* key, bool* added) { return Insert(key, Hash(key), added); }
+
+double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
+  if ((fNEntries + 1) * 4 > fSlots.size() * 3) Grow();
   size_t s = FindSlot(key, h);
   if (added) *added = fSlots[s].entry1 == 0;
   if (fSlots[s].entry1 == 0) {
@@ -120,7 +139,7 @@ void ObsVecMap::Reserve(size_t n) {
     fEntries.reserve(n * static_cast<size_t>(CellSize()));
   }
   size_t slots = fSlots.size();
-  while (slots < 2 * n + 2) slots *= 2;
+  while (slots * 3 < 4 * n + 4) slots *= 2;
   if (slots > fSlots.size()) Rehash(slots);
 }
 

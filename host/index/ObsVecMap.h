@@ -20,7 +20,8 @@ using ObsKeySpec = std::vector<ObsKeyElement>;
 
 // Invariants:
 //  1. every stored entry occupies fKeyCells + fNPayload cells of fEntries;
-//  2. fSlots.size() is a power of two and more than twice the number of entries;
+//  2. fSlots.size() is a power of two and at least 4/3 of the number of entries (slots
+//     hold a tag of the hash, so a fuller table still probes little);
 //  3. no two entries have equal keys;
 //  4. an occupied slot's tag is the high half of its key's hash (compared before the key).
 class ObsVecMap {
@@ -41,22 +42,30 @@ class ObsVecMap {
   size_t Size() const { return fNEntries; }
 
   // The payload of a key (KeyCells() cells), or null when the key is absent. The pointer is
-  // borrowed and stays valid until the next Insert.
+  // borrowed and stays valid until the next Insert. `hash`, when given, is Hash(key).
   double* Contains(const OBS* key);
+  double* Contains(const OBS* key, uint64_t hash);
   // Adds a key that is not yet in the map and returns its payload (all 0) to fill; for a
   // key already present, returns its payload. Valid until the next Insert. `added`, when
   // given, tells which of the two happened.
   double* Insert(const OBS* key, bool* added = nullptr);
-  // Asks the processor to fetch the slot where `key` would be looked up; a pass that knows
-  // its next keys calls this a few keys ahead, so the lookups do not wait for memory.
-  void Prefetch(const OBS* key) const;
+  double* Insert(const OBS* key, uint64_t hash, bool* added);
+  // The hash of a key, as the map uses it.
+  uint64_t Hash(const OBS* key) const;
+  // Asks the processor to fetch the slot where a key of this hash would be looked up; a pass
+  // that knows its next keys calls this a few keys ahead, so lookups do not wait for memory.
+  void Prefetch(uint64_t hash) const;
+  // Entries are numbered 0, 1, 2, ... in the order their keys were added: the number of the
+  // entry whose payload this is, and the payload of an entry.
+  uint32_t EntryOf(const double* payload) const;
+  double* Payload(uint32_t entry);
+  void PrefetchPayload(uint32_t entry) const;
 
  private:
-  uint64_t Hash(const OBS* key) const;
   bool Equal(const OBS* a, const OBS* b) const;
   size_t FindSlot(const OBS* key, uint64_t h) const;  // slot holding key, or the empty slot
   void Grow();
-  void Rehash(size_t slots);  // slots: a power of two above twice the entries
+  void Rehash(size_t slots);  // slots: a power of two, at least 4/3 of the entries
 
   ObsKeySpec fSpec;
   std::vector<bool> fNumericCell;  // per key cell: part of a numeric element

@@ -71,6 +71,7 @@ bool UAInputAdapter::PreprocessCase() { return true; }
 bool UAInputAdapter::ProcessCase() { return true; }
 void UAInputAdapter::PrepareNewPass() {}
 void UAInputAdapter::PrepareNewSplit() {}
+void UAInputAdapter::PrepareCases(size_t, size_t) {}
 
 void UAInputAdapter::SetSplitFile(BpProcedure* procedure, bool, bool, bool) {
   fpSplitProcedure = procedure;

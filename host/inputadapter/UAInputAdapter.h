@@ -44,6 +44,9 @@ class UAInputAdapter {
   virtual void PrepareNewPass();
   // Called before the first case of each split group.
   virtual void PrepareNewSplit();
+  // Called before the cases of rows begin .. end-1 (consecutive, of one split group) are
+  // handed to ProcessCase one by one, so that an adapter can look at them all first.
+  virtual void PrepareCases(size_t begin, size_t end);
 
   // EncodeCatVars and GetContVars for the rows begin .. end-1 at once: field p of row r goes
   // to columns[p][r - begin].

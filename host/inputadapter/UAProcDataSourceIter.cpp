@@ -97,7 +97,7 @@ bool UAProcDataSourceIter::NewSplit() {
   } else {
     end = fNCases;
   }
-  fGroupStart = fRow = start;
+  fGroupStart = fRow = fPreparedEnd = start;
   fGroupEnd = end;
   fOpen = true;
   if (!fSplitCols.empty()) {
@@ -111,6 +111,10 @@ bool UAProcDataSourceIter::NewSplit() {
 
 void UAProcDataSourceIter::Next() {
   if (!HasMore()) return;
+  if (fRow >= fPreparedEnd) {
+    fPreparedEnd = std::min(fGroupEnd, fRow + kBlockSize);
+    fpAdapter->PrepareCases(fRow, fPreparedEnd);
+  }
   fpAdapter->SetCurrentCase(fRow, fRow == fGroupStart);
   ++fRow;
   if (!fpAdapter->PreprocessCase()) return;
@@ -128,24 +132,36 @@ bool UAProcDataSourceIter::NextRecord() {
 }
 
 void UAProcDataSourceIter::ReadBlock(int b) {
+  const size_t nFields = fRecord.size();
+  std::vector<double>& values = fBlockValues[b];
   MCCommon::RecordBlock& block = fBlock[b];
+  if (values.empty()) {
+    values.assign(nFields * kBlockSize, MCMV::gMissingValue);
+    block.columns.resize(nFields);
+    fBlockColumns[b].resize(nFields);
+    for (size_t f = 0; f < nFields; ++f) {
+      fBlockColumns[b][f] = values.data() + f * kBlockSize;
+      block.columns[f] = fBlockColumns[b][f];
+    }
+  }
   block.nRecords = 0;
-  fBlockStart[b] = fRow;
   if (!HasMore() || fFailReason == 3) return;
-  const size_t last = std::min(fGroupEnd, fRow + kBlockSize);
-  int n = 0;
-  while (fRow < last) {
+  const size_t begin = fRow;
+  const size_t last = std::min(fGroupEnd, begin + kBlockSize);
+  size_t end = begin;
+  while (end < last) {
     Next();
     if (fFailReason == 3) break;
-    ++n;
+    ++end;
   }
-  block.nRecords = n;
+  if (end == begin) return;
+  fpAdapter->EncodeRows(begin, end, fBlockColumns[b].data());
+  block.nRecords = static_cast<int>(end - begin);
 }
 
 const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
-  // The adapter's work on the cases of a block runs on the second thread, one block ahead;
-  // coding the records of the block (which touches only the analysis columns and the
-  // category codes) is done here, beside it.
+  // The adapter's work on the cases of a block and the coding of their records run on the
+  // second thread, one block ahead of the caller.
   if (fAheadPending) {
     fWorker.Wait();
     fAheadPending = false;
@@ -153,25 +169,14 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   } else {
     ReadBlock(fCurrentBlock);
   }
-  MCCommon::RecordBlock& block = fBlock[fCurrentBlock];
-  if (block.nRecords == 0) return nullptr;
+  const MCCommon::RecordBlock* block = &fBlock[fCurrentBlock];
+  if (block->nRecords == 0) return nullptr;
   if (HasMore() && fFailReason != 3) {
     const int next = 1 - fCurrentBlock;
     fAheadPending = true;
     fWorker.Start([this, next] { ReadBlock(next); });
   }
-  const size_t nFields = fRecord.size();
-  std::vector<double>& values = fBlockValues[fCurrentBlock];
-  if (values.empty()) {
-    values.assign(nFields * kBlockSize, MCMV::gMissingValue);
-    block.columns.resize(nFields);
-    for (size_t f = 0; f < nFields; ++f) block.columns[f] = values.data() + f * kBlockSize;
-  }
-  fBlockColumns.resize(nFields);
-  for (size_t f = 0; f < nFields; ++f) fBlockColumns[f] = values.data() + f * kBlockSize;
-  const size_t begin = fBlockStart[fCurrentBlock];
-  fpAdapter->EncodeRows(begin, begin + static_cast<size_t>(block.nRecords), fBlockColumns.data());
-  return &block;
+  return block;
 }
 
 void UAProcDataSourceIter::FinishBlocks() {

@@ -19,8 +19,7 @@
 //  1. fGroupStart <= fRow <= fGroupEnd <= case count;
 //  2. fRecord has GetRecordSize() fields;
 //  3. each of the two block buffers holds kBlockSize values per record field;
-//  4. while fAheadPending, only the second thread touches the iterator's position and the
-//     adapter's case work; the caller's thread only codes records (EncodeRows).
+//  4. while fAheadPending, only the second thread touches the iterator and the adapter.
 class UAProcDataSourceIter {
  public:
   // Borrows the adapter for its lifetime. The flag is the host's (cases are read in file
@@ -68,8 +67,8 @@ class UAProcDataSourceIter {
   bool SameSplitValues(size_t a, size_t b) const;
   void MakeSplitLabels(size_t row);
   void PublishSplit(bool on);
-  // Runs the adapter on the next cases of the group (at most a block) and notes them as
-  // block b.
+  // Runs the adapter on the next cases of the group (at most a block) and codes their
+  // records into block b.
   void ReadBlock(int b);
 
   // A second thread that runs one job at a time (the reading of the next block).
@@ -96,14 +95,14 @@ class UAProcDataSourceIter {
   size_t fGroupStart = 0;
   size_t fGroupEnd = 0;
   size_t fRow = 0;
+  size_t fPreparedEnd = 0;  // the adapter has prepared the cases before this row
   bool fOpen = false;
   bool fLastPass = false;
   int fFailReason = 0;
   std::vector<double> fRecord;
   std::vector<double> fBlockValues[2];
   MCCommon::RecordBlock fBlock[2];
-  size_t fBlockStart[2] = {0, 0};      // first row of each block
-  std::vector<double*> fBlockColumns;  // the current block's columns, writable
+  std::vector<double*> fBlockColumns[2];  // each block's columns, writable
   int fCurrentBlock = 0;
   bool fAheadPending = false;
   Worker fWorker;
