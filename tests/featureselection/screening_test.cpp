@@ -2,6 +2,8 @@
 // layout, weights, missing values, transactions, progress, cancellation and sticky errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iomanip>
 #include <sstream>
 
 #include "featureselection/FSAlgorithm.h"
@@ -319,4 +321,86 @@ TEST(DeletionTest, CheckForDeletionRemovesAllMissingAndConstantPredictors) {
   b->AccumulateData(&one, -1);
   EXPECT_EQ(b->CheckForDeletion(), FSStatus(kFSAllDeleted, true));
   EXPECT_EQ(b->ScreenPredictors(), FSStatus(kFSNoPredictorsLeft, true));
+}
+
+namespace {
+
+// Gives rows as blocks of `size` records in columns, the way the host hands over its data;
+// a reader of such a source must not ask for records one by one.
+class BlockRows : public MCCommon::RecordIterator {
+ public:
+  BlockRows(std::vector<std::vector<double>> rows, size_t size)
+      : fRows(std::move(rows)), fSize(size) {}
+  bool Next() override {
+    ADD_FAILURE() << "a record was asked of a source that offers blocks";
+    return false;
+  }
+  const MCCommon::Record* Current() override { return nullptr; }
+  bool OffersBlocks() const override { return true; }
+  const MCCommon::RecordBlock* NextBlock() override {
+    if (fPos >= fRows.size()) return nullptr;
+    const size_t n = std::min(fSize, fRows.size() - fPos);
+    fColumns.assign(fRows[0].size(), std::vector<double>(n));
+    fBlock.columns.clear();
+    for (size_t f = 0; f < fColumns.size(); ++f) {
+      for (size_t i = 0; i < n; ++i) fColumns[f][i] = fRows[fPos + i][f];
+      fBlock.columns.push_back(fColumns[f].data());
+    }
+    fBlock.nRecords = static_cast<int>(n);
+    fPos += n;
+    return &fBlock;
+  }
+
+ private:
+  std::vector<std::vector<double>> fRows;
+  size_t fSize;
+  size_t fPos = 0;
+  std::vector<std::vector<double>> fColumns;
+  MCCommon::RecordBlock fBlock;
+};
+
+// Everything the algorithm holds after CheckPredictors, as text, with its answer.
+std::string ScreenAndShow(MCCommon::RecordIterator* it, int maxRecords) {
+  FSSettings s(std::vector<bool>{true, false, true, false}, true);
+  s.SetFrequencyWeightPosition(2);
+  s.SetTargetPosition(-1);
+  auto a = MakeAlgorithm(s);
+  std::vector<int> inds;
+  std::vector<std::vector<int>> reasons;
+  const FSStatus st = a->CheckPredictors(it, inds, reasons, maxRecords);
+  std::ostringstream os;
+  os << st.GetText() << "|";
+  for (int i : inds) os << i << " ";
+  double wv, we;
+  int v, e;
+  a->GetRecordCounts(wv, we, v, e);
+  os << std::setprecision(17) << "|" << wv << " " << we << " " << v << " " << e << "|";
+  a->Display(os);
+  // Everything but the time the pass took.
+  std::string text = os.str();
+  const size_t at = text.find("Total elapsed time");
+  if (at != std::string::npos) text.erase(at, text.find('\n', at) - at);
+  return text;
+}
+
+}  // namespace
+
+TEST(DataPassTest, BlocksOfAnySizeGiveWhatRecordByRecordGives) {
+  // Two categorical and two continuous predictors around a weight column, with missing
+  // values, invalid weights and a record limit that ends inside a block.
+  std::vector<std::vector<double>> rows;
+  for (int i = 0; i < 40; ++i) {
+    const double weight = i % 7 == 3 ? kSysmis : i % 11 == 5 ? -1.0 : 1.0 + i % 3;
+    rows.push_back({static_cast<double>(i % 4), i % 5 == 0 ? kSysmis : 0.5 * i, weight,
+                    i % 6 == 1 ? kSysmis : static_cast<double>(i * 7 % 13), 100.0 / (i + 1)});
+  }
+  for (int limit : {-1, 17}) {
+    MCCommon::VectorRecordIter records;
+    for (const auto& r : rows) records.AddRow(r);
+    const std::string expected = ScreenAndShow(&records, limit);
+    for (size_t size : {1u, 3u, 16u, 64u}) {
+      BlockRows blocks(rows, size);
+      EXPECT_EQ(ScreenAndShow(&blocks, limit), expected) << "blocks of " << size;
+    }
+  }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
+#include <string>
 
 #include "host/index/ObsVecMap.h"
 #include "host/inputadapter/UACaseValueReader.h"
@@ -189,4 +191,91 @@ TEST(ObsVecMap, ManyKeysSurviveGrowth) {
   }
   key[0].d = -1;
   EXPECT_EQ(map.Contains(key), nullptr);
+}
+
+namespace {
+
+// A dataset of n cases in three split groups (a third each) with a numeric category that
+// mixes small whole numbers with other values, a string category with many values, and a
+// continuous variable with user-missing values.
+ZIRA_DataSource MakeLargeData(size_t n) {
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(n);
+  auto* region = ds.AddVariable("region", 0);
+  auto* code = ds.AddVariable("code", 0);
+  auto* name = ds.AddVariable("name", 10);
+  auto* x = ds.AddVariable("x", 0);
+  const double odd[] = {2.5, 70000.0, -3.0, -0.0, 1e300, 0.0};
+  for (size_t i = 0; i < n; ++i) {
+    region->SetNumber(i, static_cast<double>(3 * i / n));
+    code->SetNumber(i, i % 9 == 0 ? odd[(i / 9) % 6] : i % 13 == 0 ? MCMV::gMissingValue
+                                                                  : static_cast<double>(i % 40));
+    name->SetString(i, "n" + std::to_string(i * 7919 % 5003) + (i % 2 ? " " : ""));
+    x->SetNumber(i, i % 17 == 0 ? -9.0 : 0.25 * static_cast<double>(i));
+  }
+  ZiraMissingValues mv;
+  mv.values = {-9};
+  x->SetMissingValues(mv);
+  ds.SetSplitVariables({0});
+  return ds;
+}
+
+// What a reference coder gives: per split group, codes 0, 1, 2, ... in order of first
+// appearance of each value (0 and -0 alike; strings without trailing blanks).
+std::vector<std::vector<double>> ReferenceRecords(const ZIRA_DataSource& ds) {
+  std::vector<std::vector<double>> out;
+  std::map<double, double> codes;
+  std::map<std::string, double> names;
+  for (size_t i = 0; i < ds.CaseCount(); ++i) {
+    if (i > 0 && ds.GetVariable(0)->GetNumber(i) != ds.GetVariable(0)->GetNumber(i - 1)) {
+      codes.clear();
+      names.clear();
+    }
+    double c = ds.GetVariable(1)->GetNumber(i);
+    double code = MCMV::gMissingValue;
+    if (c != MCMV::gMissingValue) code = codes.emplace(c, codes.size()).first->second;
+    std::string s(ds.GetVariable(2)->GetString(i));
+    double nameCode = names.emplace(s, names.size()).first->second;
+    double x = ds.GetVariable(3)->GetNumber(i);
+    out.push_back({code, nameCode, x == -9.0 ? MCMV::gMissingValue : x});
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(ProcIterator, BlocksCarryEveryCaseOnceWithTheRecordsOfAReferenceCoder) {
+  const size_t n = 3 * UAProcDataSourceIter::kBlockSize + 777;
+  ZIRA_DataSource ds = MakeLargeData(n);
+  const auto expected = ReferenceRecords(ds);
+  UAVarValidSpecs specs(true, true, true);
+  std::vector<int32_t> pos;
+  specs.AddVariables({1, 2, 3}, &pos, {true, true, false});
+  specs.SetCaseCount();
+
+  // Record by record and block by block (the adapter's work for the next block runs on the
+  // second thread meanwhile): the same records, every case through the adapter once, in order.
+  RecordingAdapter byRecord(&specs, &ds);
+  UAProcDataSourceIter records(&byRecord, true);
+  RecordingAdapter byBlock(&specs, &ds);
+  UAProcDataSourceIter blocks(&byBlock, true);
+  std::vector<std::vector<double>> fromRecords, fromBlocks;
+  while (records.NewSplit()) {
+    while (records.NextRecord()) fromRecords.push_back(records.Record());
+  }
+  int groups = 0;
+  while (blocks.NewSplit()) {
+    ++groups;
+    while (const MCCommon::RecordBlock* b = blocks.NextBlock()) {
+      ASSERT_EQ(b->columns.size(), 3u);
+      for (int i = 0; i < b->nRecords; ++i)
+        fromBlocks.push_back({b->columns[0][i], b->columns[1][i], b->columns[2][i]});
+    }
+  }
+  EXPECT_EQ(groups, 3);
+  ASSERT_EQ(fromRecords.size(), n);
+  EXPECT_TRUE(fromRecords == expected);
+  EXPECT_TRUE(fromBlocks == expected);
+  ASSERT_EQ(byBlock.cases.size(), n);
+  for (size_t i = 0; i < n; ++i) ASSERT_EQ(byBlock.cases[i].caseNumber, static_cast<long>(i) + 1);
 }
