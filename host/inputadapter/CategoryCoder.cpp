@@ -28,7 +28,10 @@ uint64_t NumberBits(double d) {
 }  // namespace
 
 CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
-    : fpVar(v), fString(v->IsString()), fWidth(static_cast<size_t>(v->GetCellWidth())) {
+    : fpVar(v),
+      fString(v->IsString()),
+      fWidth(static_cast<size_t>(v->GetCellWidth())),
+      fWords(fString && fWidth / 8 <= kMaxKeyWords ? fWidth / 8 : 0) {
   assert(fpVar && "host/inputadapter/CategoryCoder: fpVar != 0");
 }
 
@@ -38,6 +41,7 @@ void CategoryCoder::Clear() {
   fSlots.clear();
   fHashed = 0;
   fNumberKey.clear();
+  fKeyWords.clear();
   fFirstRow.clear();
   fHashOfCode.clear();
 }
@@ -56,7 +60,27 @@ uint64_t CategoryCoder::HashRow(size_t row) const {
 
 bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
   if (!fString) return fNumberKey[code] == NumberBits(fpVar->GetNumber(row));
-  return std::memcmp(fpVar->GetStringCell(fFirstRow[code]), fpVar->GetStringCell(row), fWidth) == 0;
+  const char* cell = fpVar->GetStringCell(row);
+  if (fWords == 0) return std::memcmp(fpVar->GetStringCell(fFirstRow[code]), cell, fWidth) == 0;
+  const uint64_t* key = &fKeyWords[static_cast<size_t>(code) * fWords];
+  for (size_t w = 0; w < fWords; ++w) {
+    uint64_t u;
+    std::memcpy(&u, cell + 8 * w, 8);
+    if (u != key[w]) return false;
+  }
+  return true;
+}
+
+void CategoryCoder::PrefetchValue(uint64_t h) const {
+  if (fSlots.empty()) return;
+  const Slot& slot = fSlots[static_cast<size_t>(h) & (fSlots.size() - 1)];
+  if (slot.code1 == 0 || slot.tag != static_cast<uint32_t>(h >> 32)) return;
+  const size_t code = slot.code1 - 1;
+  if (!fString) {
+    __builtin_prefetch(&fNumberKey[code]);
+  } else if (fWords > 0) {
+    __builtin_prefetch(&fKeyWords[code * fWords]);
+  }
 }
 
 double CategoryCoder::DirectCode(double d) {
@@ -90,7 +114,7 @@ bool CategoryCoder::IsValid(size_t row) const {
 void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
   // First the hashes of the values that need the table, then the lookups in row order, each
   // fetching the slot of a value a few rows ahead so that a large table does not stall.
-  constexpr size_t kAhead = 16;
+  constexpr size_t kAhead = 32;
   const size_t n = end - begin;
   fHashes.assign(n, 0);
   for (size_t i = 0; i < n; ++i) {
@@ -104,7 +128,10 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
     }
   }
   for (size_t i = 0; i < n; ++i) {
+    // Two steps ahead: the slot of a value 32 rows on, then the category value its slot
+    // points to 16 rows on.
     if (i + kAhead < n && fHashes[i + kAhead] != 0) Prefetch(fHashes[i + kAhead]);
+    if (i + kAhead / 2 < n && fHashes[i + kAhead / 2] != 0) PrefetchValue(fHashes[i + kAhead / 2]);
     const size_t row = begin + i;
     if (fHashes[i] != 0) {
       out[i] = Lookup(fHashes[i], row);
@@ -126,7 +153,14 @@ double CategoryCoder::Lookup(uint64_t h, size_t row) {
       ++fHashed;
       fHashOfCode.resize(fCodes + 1);
       fHashOfCode[fCodes] = h;
-      if (fString) {
+      if (fWords > 0) {
+        const char* cell = fpVar->GetStringCell(row);
+        for (size_t w = 0; w < fWords; ++w) {
+          uint64_t u;
+          std::memcpy(&u, cell + 8 * w, 8);
+          fKeyWords.push_back(u);
+        }
+      } else if (fString) {
         fFirstRow.push_back(row);
       } else {
         fNumberKey.push_back(NumberBits(fpVar->GetNumber(row)));

@@ -13,7 +13,8 @@ class ZIRA_Variable;
 // Invariants:
 //  1. fCodes counts the categories met since the last Clear; codes are 0 .. fCodes - 1;
 //  2. fSlots.size() is 0 or a power of two above twice the number of hashed categories;
-//  3. for strings, fFirstRow[k] is the row of the first value of category k.
+//  3. for strings up to kMaxKeyWords words wide, fKeyWords holds each category's cell bytes
+//     (fWords words per code); for wider strings fFirstRow[k] is the row of its first value.
 class CategoryCoder {
  public:
   // Borrows the variable; its values must not change while the coder is in use.
@@ -31,6 +32,7 @@ class CategoryCoder {
 
  private:
   static constexpr int64_t kDirectLimit = 1 << 16;  // whole numbers 0 .. limit-1 go direct
+  static constexpr size_t kMaxKeyWords = 4;         // strings up to 32 bytes keep a copy
   struct Slot {
     uint32_t code1 = 0;  // the category's code + 1; 0 marks an empty slot
     uint32_t tag = 0;    // high bits of its hash, compared before the value
@@ -48,17 +50,21 @@ class CategoryCoder {
   void Prefetch(uint64_t h) const {
     if (!fSlots.empty()) __builtin_prefetch(&fSlots[static_cast<size_t>(h) & (fSlots.size() - 1)]);
   }
+  // Once the slot is at hand: fetches the stored value of the category it points to.
+  void PrefetchValue(uint64_t h) const;
   void Grow();
 
   const ZIRA_Variable* fpVar;
   bool fString;
   size_t fWidth;  // bytes per string cell
+  size_t fWords;  // 8-byte words of a kept copy of each category, 0: none kept
   uint32_t fCodes = 0;
   std::vector<int32_t> fDirect;  // whole number -> code, -1 when not met yet
   std::vector<Slot> fSlots;
   size_t fHashed = 0;                 // categories in fSlots
   std::vector<uint64_t> fNumberKey;   // per code: the number's bits (numeric variables)
-  std::vector<size_t> fFirstRow;      // per code: first row (string variables)
+  std::vector<uint64_t> fKeyWords;    // per code: the cell bytes (narrow string variables)
+  std::vector<size_t> fFirstRow;      // per code: first row (wide string variables)
   std::vector<uint64_t> fHashOfCode;  // per hashed code: its hash (regrowing reads no values)
   std::vector<uint64_t> fHashes;      // CodeRows' scratch: the hash of each row, 0 = not hashed
 };
