@@ -3,27 +3,9 @@
 #include <cassert>
 #include <cstring>
 
+#include "host/common/Hashing.h"
 #include "host/common/MemoryAdvice.h"
 #include "host/data/ZIRA_DataSource.h"
-
-namespace {
-// A numeric cell's bits with -0 folded into 0, so equal numbers hash alike.
-uint64_t NumericBits(double d) {
-  if (d == 0.0) d = 0.0;
-  uint64_t u;
-  std::memcpy(&u, &d, 8);
-  return u;
-}
-
-uint64_t Mix(uint64_t h) {  // the finaliser of SplitMix64
-  h ^= h >> 30;
-  h *= 0xbf58476d1ce4e5b9ULL;
-  h ^= h >> 27;
-  h *= 0x94d049bb133111ebULL;
-  h ^= h >> 31;
-  return h;
-}
-}  // namespace
 
 ObsKeySpec ObsVecMap::MakeKeySpec(const ZIRA_DataSource& data, const std::vector<int>& columns) {
   ObsKeySpec spec;
@@ -51,11 +33,11 @@ uint64_t ObsVecMap::Hash(const OBS* key) const {
   for (int i = 0; i < fKeyCells; ++i) {
     uint64_t u;
     if (fNumericCell[static_cast<size_t>(i)]) {
-      u = NumericBits(key[i].d);
+      u = hashing::NumberBits(key[i].d);
     } else {
       std::memcpy(&u, key[i].c, 8);
     }
-    h = Mix(h ^ u) + static_cast<uint64_t>(i);
+    h = hashing::Mix(h ^ u) + static_cast<uint64_t>(i);
   }
   return h;
 }
@@ -63,7 +45,8 @@ uint64_t ObsVecMap::Hash(const OBS* key) const {
 bool ObsVecMap::Equal(const OBS* a, const OBS* b) const {
   for (int i = 0; i < fKeyCells; ++i) {
     if (fNumericCell[static_cast<size_t>(i)]) {
-      if (!(a[i].d == b[i].d) && NumericBits(a[i].d) != NumericBits(b[i].d)) return false;
+      if (!(a[i].d == b[i].d) && hashing::NumberBits(a[i].d) != hashing::NumberBits(b[i].d))
+        return false;
     } else if (std::memcmp(a[i].c, b[i].c, 8) != 0) {
       return false;
     }

@@ -3,28 +3,13 @@
 #include <cassert>
 #include <cstring>
 
+#include "host/common/Hashing.h"
 #include "host/common/MemoryAdvice.h"
 #include "host/data/ZIRA_Variable.h"
 
 namespace {
-uint64_t Mix(uint64_t h) {  // the finaliser of SplitMix64
-  h ^= h >> 30;
-  h *= 0xbf58476d1ce4e5b9ULL;
-  h ^= h >> 27;
-  h *= 0x94d049bb133111ebULL;
-  h ^= h >> 31;
-  return h;
-}
-
 // Hashes are never 0, so 0 can mark a row that needs no hash.
-uint64_t NumberHash(uint64_t bits) { return Mix(bits ^ 0x9e3779b97f4a7c15ULL) | 1; }
-
-uint64_t NumberBits(double d) {
-  if (d == 0.0) d = 0.0;  // one category for 0 and -0
-  uint64_t u;
-  std::memcpy(&u, &d, sizeof u);
-  return u;
-}
+uint64_t NumberHash(uint64_t bits) { return hashing::Mix(bits ^ 0x9e3779b97f4a7c15ULL) | 1; }
 }  // namespace
 
 CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
@@ -47,19 +32,19 @@ void CategoryCoder::Clear() {
 }
 
 uint64_t CategoryCoder::HashRow(size_t row) const {
-  if (!fString) return NumberHash(NumberBits(fpVar->GetNumber(row)));
+  if (!fString) return NumberHash(hashing::NumberBits(fpVar->GetNumber(row)));
   const char* cell = fpVar->GetStringCell(row);
   uint64_t h = 0x9e3779b97f4a7c15ULL;
   for (size_t i = 0; i < fWidth; i += 8) {
     uint64_t u;
     std::memcpy(&u, cell + i, 8);
-    h = Mix(h ^ u) + i;
+    h = hashing::Mix(h ^ u) + i;
   }
   return h | 1;
 }
 
 bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
-  if (!fString) return fNumberKey[code] == NumberBits(fpVar->GetNumber(row));
+  if (!fString) return fNumberKey[code] == hashing::NumberBits(fpVar->GetNumber(row));
   const char* cell = fpVar->GetStringCell(row);
   if (fWords == 0) return std::memcmp(fpVar->GetStringCell(fFirstRow[code]), cell, fWidth) == 0;
   const uint64_t* key = &fKeyWords[static_cast<size_t>(code) * fWords];
@@ -93,7 +78,7 @@ double CategoryCoder::DirectCode(double d) {
   int32_t& c = fDirect[i];
   if (c < 0) {
     c = static_cast<int32_t>(fCodes++);
-    fNumberKey.push_back(NumberBits(d));
+    fNumberKey.push_back(hashing::NumberBits(d));
   }
   return static_cast<double>(c);
 }
@@ -163,7 +148,7 @@ double CategoryCoder::Lookup(uint64_t h, size_t row) {
       } else if (fString) {
         fFirstRow.push_back(row);
       } else {
-        fNumberKey.push_back(NumberBits(fpVar->GetNumber(row)));
+        fNumberKey.push_back(hashing::NumberBits(fpVar->GetNumber(row)));
       }
       return static_cast<double>(fCodes++);
     }

@@ -53,18 +53,23 @@ void ExpectSameCriteria(const IFSPredTargetAccum& a, const IFSPredTargetAccum& b
 
 // The category counts a stored accumulator carries, read back from its stored form, against
 // counts kept in the test.
-void ExpectStoredCounts(const FSCatAccum& a, const std::map<int, double>& reference) {
-  std::stringstream stored;
-  a.Save(stored);
-  FSCatAccum restored;
-  ASSERT_TRUE(restored.Load(stored));
-  const FSMapICnt& counts = restored.GetCategoryCounts();
+// A count map holds exactly the reference's keys and counts, in key order.
+template <typename Map, typename Reference>
+void ExpectCounts(const Map& counts, const Reference& reference) {
   ASSERT_EQ(counts.Size(), static_cast<int>(reference.size()));
   int i = 0;
   for (const auto& [key, count] : reference) {
     ASSERT_EQ(counts.KeyAt(i), key);
     ASSERT_EQ(counts.CountAt(i++), count);
   }
+}
+
+void ExpectStoredCounts(const FSCatAccum& a, const std::map<int, double>& reference) {
+  std::stringstream stored;
+  a.Save(stored);
+  FSCatAccum restored;
+  ASSERT_TRUE(restored.Load(stored));
+  ExpectCounts(restored.GetCategoryCounts(), reference);
 }
 
 // Fractional weights, so that a different order of additions would show in the last bits.
@@ -91,13 +96,7 @@ TEST(FSDenseTables, PairCountsThatOutgrowTheTableMidPassEqualTheMapPath) {
   add(-4, 2);
   for (int i = 0; i < 3000; ++i) add(static_cast<int>(rng() % 12), static_cast<int>(rng() % 3));
 
-  const FSMapPiCnt& pairs = dense.GetPairCounts();
-  ASSERT_EQ(pairs.Size(), static_cast<int>(reference.size()));
-  int i = 0;
-  for (const auto& [key, count] : reference) {
-    EXPECT_EQ(pairs.KeyAt(i), key);
-    EXPECT_EQ(pairs.CountAt(i++), count);
-  }
+  ExpectCounts(dense.GetPairCounts(), reference);
   EXPECT_EQ(Bytes(dense), Bytes(*twin));
   EXPECT_EQ(Listing(dense), Listing(*twin));
   ExpectSameCriteria(dense, *twin);
@@ -134,13 +133,7 @@ TEST(FSDenseTables, CodesInOrderOfFirstAppearanceBeyondTheSmallTableKeepExactCou
     reference[code] += w;
   }
   ExpectStoredCounts(dense, reference);  // the stored form before any other read
-  const FSMapICnt& counts = dense.GetCategoryCounts();
-  ASSERT_EQ(counts.Size(), static_cast<int>(reference.size()));
-  int i = 0;
-  for (const auto& [key, count] : reference) {
-    ASSERT_EQ(counts.KeyAt(i), key);
-    ASSERT_EQ(counts.CountAt(i++), count);
-  }
+  ExpectCounts(dense.GetCategoryCounts(), reference);
   EXPECT_EQ(Bytes(dense), Bytes(*twin));
   FSSettings settings(1, true, true);
   std::vector<int> a, b;
@@ -170,13 +163,7 @@ TEST(FSDenseTables, ScatteredCodesThatLaterFillTheirRangeKeepTheirCountsAndOrder
   for (int i = 0; i < 1000; ++i) add(static_cast<int>(rng() % 50));
   ExpectStoredCounts(dense, reference);
 
-  const FSMapICnt& counts = dense.GetCategoryCounts();
-  ASSERT_EQ(counts.Size(), static_cast<int>(reference.size()));
-  int i = 0;
-  for (const auto& [key, count] : reference) {
-    ASSERT_EQ(counts.KeyAt(i), key);
-    ASSERT_EQ(counts.CountAt(i++), count);
-  }
+  ExpectCounts(dense.GetCategoryCounts(), reference);
   EXPECT_EQ(Bytes(dense), Bytes(*twin));
 }
 
