@@ -51,7 +51,6 @@ VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
     fpDuplicIdMap = std::make_unique<ObsVecMap>(std::move(spec), 3);
     // At most one key per case: sized once, the first pass never regrows the map.
     fpDuplicIdMap->Reserve(fpDataSource->CaseCount());
-    fCaseEntries.assign(fpDataSource->CaseCount(), 0);
   }
   if (!fpDuplicIdMap && !CreateNewVariables()) {
     fStatus = FSStatus(kVDTNewVarsFailed, false);
@@ -60,7 +59,6 @@ VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
   if (fpDuplicIdMap) {
     fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, fpDuplicIdMap.get(),
                                                  &fDuplicIdVec);
-    fpAdapter->SetCaseEntries(&fCaseEntries);
   } else {
     fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, nullptr,
                                                  &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
@@ -181,7 +179,6 @@ bool VDTFactory::PrepareFinalPass() {
   fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, fpDuplicIdMap.get(),
                                                &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
                                                fNewVarInds[2], fNewVarInds[3]);
-  fpAdapter->SetCaseEntries(&fCaseEntries);
   fpAdapter->SetSplitFile(fpProcedure, true, true, false);
   fpOutput->RefreshAdapter();
   fpAdapter->SetOutput(fpOutput.get());

@@ -83,7 +83,6 @@ class VDTFactory {
   std::unique_ptr<VDTOutput> fpOutput;
   std::unique_ptr<VDTProcAdapter> fpAdapter;
   std::vector<std::vector<long>> fDuplicIdVec;
-  std::vector<uint32_t> fCaseEntries;  // per case: its duplicate-map entry + 1, 0 incomplete
   UAInpAdaptMsg fInpAdaptMsg;
   std::unique_ptr<UAProcDataSourceIter> fpIterator;
   std::unique_ptr<IFSAlgorithm> fpAlgorithm;

@@ -208,19 +208,16 @@ bool VDTProcAdapter::ProcessCase() {
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
   VDT_ASSERT(fpDuplicIdMap != 0);
   long c = GetCaseNumber();
-  // Lookups in a map of millions of keys wait on memory: what the case a few rows ahead
-  // needs is fetched now, so it is at hand when that case comes.
+  // Lookups in a map of millions of keys wait on memory. Two steps ahead: the slot of the
+  // key 16 cases on, then the entry that slot points to 8 cases on.
   constexpr size_t kAhead = 16;
   const size_t row = GetCaseIterator()->Row();
   const size_t i = row - fBlockBegin;
   const bool prepared = row >= fBlockBegin && i < fBlockHash.size();
-  const bool useEntries = fPassInd == 1 && fpCaseEntries;
-  if (useEntries) {
-    if (row + kAhead < fpCaseEntries->size() && (*fpCaseEntries)[row + kAhead] > 0)
-      fpDuplicIdMap->PrefetchPayload((*fpCaseEntries)[row + kAhead] - 1);
-  } else if (prepared && i + kAhead < fBlockHash.size() && fBlockComplete[i + kAhead]) {
+  if (prepared && i + kAhead < fBlockHash.size() && fBlockComplete[i + kAhead])
     fpDuplicIdMap->Prefetch(fBlockHash[i + kAhead]);
-  }
+  if (prepared && i + kAhead / 2 < fBlockHash.size() && fBlockComplete[i + kAhead / 2])
+    fpDuplicIdMap->PrefetchEntry(fBlockHash[i + kAhead / 2]);
 
   double* payload = nullptr;
   bool added = false;
@@ -234,15 +231,9 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
     }
     fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());
     const uint64_t h = prepared ? fBlockHash[i] : fpDuplicIdMap->Hash(fKeyBuffer.data());
-    if (fPassInd == 0) {
-      // The first pass adds every new key in the same lookup.
-      payload = fpDuplicIdMap->Insert(fKeyBuffer.data(), h, &added);
-      if (fpCaseEntries) (*fpCaseEntries)[row] = fpDuplicIdMap->EntryOf(payload) + 1;
-    } else if (useEntries && (*fpCaseEntries)[row] > 0) {
-      payload = fpDuplicIdMap->Payload((*fpCaseEntries)[row] - 1);
-    } else {
-      payload = fpDuplicIdMap->Contains(fKeyBuffer.data(), h);
-    }
+    // The first pass adds every new key in the same lookup.
+    payload = fPassInd == 0 ? fpDuplicIdMap->Insert(fKeyBuffer.data(), h, &added)
+                            : fpDuplicIdMap->Contains(fKeyBuffer.data(), h);
   }
 
   if (fPassInd == 0) {
@@ -304,9 +295,7 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   fBlockBegin = begin;
   fBlockHash.clear();
   fBlockComplete.clear();
-  // The second pass reads each case's entry from the first; only a pass that looks keys up
-  // needs their hashes.
-  if (!fpDuplicIdMap || (fPassInd == 1 && fpCaseEntries)) return;
+  if (!fpDuplicIdMap) return;
   fBlockHash.resize(end - begin);
   fBlockComplete.resize(end - begin);
   const int split = GetSplitGroupNumber();

@@ -36,10 +36,6 @@ class VDTProcAdapter : public UAInputAdapter {
   ~VDTProcAdapter() override;
 
   void SetOutput(VDTOutput* output);
-  // Per case (row), the number of the duplicate-map entry of its key plus one, 0 for an
-  // incomplete identifier: written by the first pass, read by the second, which then needs
-  // no lookup. Borrowed; optional (without it the second pass looks each key up).
-  void SetCaseEntries(std::vector<uint32_t>* entries) { fpCaseEntries = entries; }
   // Hashes the duplicate keys of a block of cases before they come one by one.
   void PrepareCases(size_t begin, size_t end) override;
   bool ProcessCase() override;
@@ -109,7 +105,6 @@ class VDTProcAdapter : public UAInputAdapter {
   size_t fBlockBegin = 0;
   std::vector<uint64_t> fBlockHash;
   std::vector<char> fBlockComplete;
-  std::vector<uint32_t>* fpCaseEntries = nullptr;
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

@@ -70,20 +70,10 @@ void ObsVecMap::Prefetch(uint64_t hash) const {
   __builtin_prefetch(&fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)]);
 }
 
-uint32_t ObsVecMap::EntryOf(const double* payload) const {
-  const OBS* cell = reinterpret_cast<const OBS*>(payload) - fKeyCells;
-  return static_cast<uint32_t>(static_cast<size_t>(cell - fEntries.data()) /
-                               static_cast<size_t>(CellSize()));
-}
-
-double* ObsVecMap::Payload(uint32_t entry) {
-  assert(entry < fNEntries && "host/index/ObsVecMap: entry < fNEntries");
-  return &fEntries[static_cast<size_t>(entry) * CellSize() + fKeyCells].d;
-}
-
-void ObsVecMap::PrefetchPayload(uint32_t entry) const {
-  if (entry < fNEntries)
-    __builtin_prefetch(fEntries.data() + static_cast<size_t>(entry) * CellSize() + fKeyCells, 1);
+void ObsVecMap::PrefetchEntry(uint64_t hash) const {
+  const Slot& slot = fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)];
+  if (slot.entry1 != 0 && slot.tag == static_cast<uint32_t>(hash >> 32))
+    __builtin_prefetch(fEntries.data() + static_cast<size_t>(slot.entry1 - 1) * CellSize());
 }
 
 double* ObsVecMap::Contains(const OBS* key) { return Contains(key, Hash(key)); }

@@ -55,11 +55,9 @@ class ObsVecMap {
   // Asks the processor to fetch the slot where a key of this hash would be looked up; a pass
   // that knows its next keys calls this a few keys ahead, so lookups do not wait for memory.
   void Prefetch(uint64_t hash) const;
-  // Entries are numbered 0, 1, 2, ... in the order their keys were added: the number of the
-  // entry whose payload this is, and the payload of an entry.
-  uint32_t EntryOf(const double* payload) const;
-  double* Payload(uint32_t entry);
-  void PrefetchPayload(uint32_t entry) const;
+  // Once the slot is at hand (a few keys after Prefetch): fetches the entry it points to
+  // when its tag matches, so the comparison of the keys does not wait either.
+  void PrefetchEntry(uint64_t hash) const;
 
  private:
   bool Equal(const OBS* a, const OBS* b) const;

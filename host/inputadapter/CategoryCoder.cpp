@@ -28,12 +28,14 @@ void CategoryCoder::Clear() {
   fNumberKey.clear();
   fKeyWords.clear();
   fFirstRow.clear();
-  fHashOfCode.clear();
 }
 
 uint64_t CategoryCoder::HashRow(size_t row) const {
   if (!fString) return NumberHash(hashing::NumberBits(fpVar->GetNumber(row)));
-  const char* cell = fpVar->GetStringCell(row);
+  return HashCell(fpVar->GetStringCell(row));
+}
+
+uint64_t CategoryCoder::HashCell(const char* cell) const {
   uint64_t h = 0x9e3779b97f4a7c15ULL;
   for (size_t i = 0; i < fWidth; i += 8) {
     uint64_t u;
@@ -127,7 +129,7 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
 }
 
 double CategoryCoder::Lookup(uint64_t h, size_t row) {
-  if ((fHashed + 1) * 2 > fSlots.size()) Grow();
+  if ((fHashed + 1) * 4 > fSlots.size() * 3) Grow();
   const uint32_t tag = static_cast<uint32_t>(h >> 32);
   const size_t mask = fSlots.size() - 1;
   for (size_t s = static_cast<size_t>(h) & mask;; s = (s + 1) & mask) {
@@ -136,8 +138,6 @@ double CategoryCoder::Lookup(uint64_t h, size_t row) {
       slot.code1 = fCodes + 1;
       slot.tag = tag;
       ++fHashed;
-      fHashOfCode.resize(fCodes + 1);
-      fHashOfCode[fCodes] = h;
       if (fWords > 0) {
         const char* cell = fpVar->GetStringCell(row);
         for (size_t w = 0; w < fWords; ++w) {
@@ -158,14 +158,23 @@ double CategoryCoder::Lookup(uint64_t h, size_t row) {
 }
 
 void CategoryCoder::Grow() {
-  // Rebuilt from the stored hashes in code order: no value is read again.
+  // Rebuilt in code order from the kept values (the first rows of wide strings).
   AssignAdvised(fSlots, fSlots.empty() ? 64 : fSlots.size() * 2, Slot{});
   const size_t mask = fSlots.size() - 1;
-  for (size_t code = 0; code < fHashOfCode.size(); ++code) {
-    const uint64_t h = fHashOfCode[code];
-    if (h == 0) continue;  // a code given through the direct table
+  for (uint32_t code = 0; code < fCodes; ++code) {
+    uint64_t h;
+    if (!fString) {
+      double d;
+      std::memcpy(&d, &fNumberKey[code], sizeof d);
+      if (IsDirect(d)) continue;  // coded through the direct table
+      h = NumberHash(fNumberKey[code]);
+    } else if (fWords > 0) {
+      h = HashCell(reinterpret_cast<const char*>(&fKeyWords[static_cast<size_t>(code) * fWords]));
+    } else {
+      h = HashCell(fpVar->GetStringCell(fFirstRow[code]));
+    }
     size_t s = static_cast<size_t>(h) & mask;
     while (fSlots[s].code1 != 0) s = (s + 1) & mask;
-    fSlots[s] = Slot{static_cast<uint32_t>(code + 1), static_cast<uint32_t>(h >> 32)};
+    fSlots[s] = Slot{code + 1, static_cast<uint32_t>(h >> 32)};
   }
 }

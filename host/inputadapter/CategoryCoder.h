@@ -12,7 +12,7 @@ class ZIRA_Variable;
 
 // Invariants:
 //  1. fCodes counts the categories met since the last Clear; codes are 0 .. fCodes - 1;
-//  2. fSlots.size() is 0 or a power of two above twice the number of hashed categories;
+//  2. fSlots.size() is 0 or a power of two, at least 4/3 of the number of hashed categories;
 //  3. for strings up to kMaxKeyWords words wide, fKeyWords holds each category's cell bytes
 //     (fWords words per code); for wider strings fFirstRow[k] is the row of its first value.
 class CategoryCoder {
@@ -38,6 +38,7 @@ class CategoryCoder {
     uint32_t tag = 0;    // high bits of its hash, compared before the value
   };
   uint64_t HashRow(size_t row) const;
+  uint64_t HashCell(const char* cell) const;  // a string cell's fWidth bytes
   bool SameValue(uint32_t code, size_t row) const;
   bool IsValid(size_t row) const;
   // Whole numbers 0 .. kDirectLimit-1 are coded through fDirect.
@@ -61,10 +62,9 @@ class CategoryCoder {
   uint32_t fCodes = 0;
   std::vector<int32_t> fDirect;  // whole number -> code, -1 when not met yet
   std::vector<Slot> fSlots;
-  size_t fHashed = 0;                 // categories in fSlots
-  std::vector<uint64_t> fNumberKey;   // per code: the number's bits (numeric variables)
-  std::vector<uint64_t> fKeyWords;    // per code: the cell bytes (narrow string variables)
-  std::vector<size_t> fFirstRow;      // per code: first row (wide string variables)
-  std::vector<uint64_t> fHashOfCode;  // per hashed code: its hash (regrowing reads no values)
-  std::vector<uint64_t> fHashes;      // CodeRows' scratch: the hash of each row, 0 = not hashed
+  size_t fHashed = 0;                // categories in fSlots
+  std::vector<uint64_t> fNumberKey;  // per code: the number's bits (numeric variables)
+  std::vector<uint64_t> fKeyWords;   // per code: the cell bytes (narrow string variables)
+  std::vector<size_t> fFirstRow;     // per code: first row (wide string variables)
+  std::vector<uint64_t> fHashes;     // CodeRows' scratch: the hash of each row, 0 = not hashed
 };
