@@ -1,5 +1,6 @@
 // The data passes of the predictor set: records with a target, records without a target and
 // transactions; with weights, record layout, missing values, counters and progress reports.
+#include <algorithm>
 #include <cassert>
 #include <climits>
 #include <cmath>
@@ -54,25 +55,39 @@ class Progress {
   double fBefore;
 };
 
-// Gives the records of a source that offers no blocks as blocks of one record each; a
-// record's missing trailing fields have no column.
-class OneRecordBlocks {
+// Gives the records of a source that offers no blocks as blocks: up to kBatch records are
+// read one by one and copied into columns (the fields a short record lacks are missing), never
+// more than the caller still wants.
+class RecordBatches {
  public:
-  explicit OneRecordBlocks(MCCommon::RecordIterator* it) : fpIt(it) {}
-  const MCCommon::RecordBlock* Next() {
+  explicit RecordBatches(MCCommon::RecordIterator* it) : fpIt(it) {}
+  const MCCommon::RecordBlock* Next(int wanted) {
     if (fpIt->OffersBlocks()) return fpIt->NextBlock();
-    if (!fpIt->Next()) return nullptr;
-    const MCCommon::Record* rec = fpIt->Current();
-    if (!rec) return nullptr;
-    fBlock.nRecords = 1;
-    fBlock.columns.resize(static_cast<std::size_t>(rec->Size()));
-    for (int f = 0; f < rec->Size(); ++f)
-      fBlock.columns[static_cast<std::size_t>(f)] = rec->GetAll() + f;
+    const std::size_t limit = static_cast<std::size_t>(std::min(wanted, kBatch));
+    std::size_t n = 0;
+    while (n < limit && fpIt->Next()) {
+      const MCCommon::Record* rec = fpIt->Current();
+      if (!rec) break;
+      const std::size_t size = static_cast<std::size_t>(rec->Size());
+      // A wider record adds columns, in which the records before it are missing.
+      while (fColumns.size() < size)
+        fColumns.emplace_back(static_cast<std::size_t>(kBatch), MCMV::gMissingValue);
+      const double* values = rec->GetAll();
+      for (std::size_t f = 0; f < fColumns.size(); ++f)
+        fColumns[f][n] = f < size ? values[f] : MCMV::gMissingValue;
+      ++n;
+    }
+    if (n == 0) return nullptr;
+    fBlock.nRecords = static_cast<int>(n);
+    fBlock.columns.resize(fColumns.size());
+    for (std::size_t f = 0; f < fColumns.size(); ++f) fBlock.columns[f] = fColumns[f].data();
     return &fBlock;
   }
 
  private:
+  static constexpr int kBatch = 256;
   MCCommon::RecordIterator* fpIt;
+  std::vector<std::vector<double>> fColumns;
   MCCommon::RecordBlock fBlock;
 };
 
@@ -200,10 +215,10 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
   std::vector<const double*> values;  // per predictor: its column in the block, or null
   std::vector<double> weight;         // per record of the block: its weight
   std::vector<char> use, anyValid;  // per record: read (valid weight, within the limit); any valid
-  OneRecordBlocks blocks(it);
+  RecordBatches blocks(it);
   int processed = 0;
   while (processed < maxRecords && !fpCancel->IsCancelled()) {
-    const MCCommon::RecordBlock* block = blocks.Next();
+    const MCCommon::RecordBlock* block = blocks.Next(maxRecords - processed);
     if (!block) break;
     const int n = block->nRecords;
     const int nFields = static_cast<int>(block->columns.size());
