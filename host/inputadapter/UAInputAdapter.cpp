@@ -49,9 +49,13 @@ void UAInputAdapter::GetContVars(double* record) {
   }
 }
 
-void UAInputAdapter::EncodeRows(size_t begin, size_t end, double* const* columns) {
-  for (size_t k = 0; k < fCatPositions.size(); ++k)
-    fCoders[k].CodeRows(begin, end, columns[fCatPositions[k]]);
+void UAInputAdapter::EncodeRows(size_t begin, size_t end, double* const* columns, RowsPart part) {
+  for (size_t k = 0; k < fCatPositions.size(); ++k) {
+    const bool string = fRecordVars[static_cast<size_t>(fCatPositions[k])]->IsString();
+    if (part == RowsPart::kAll || string == (part == RowsPart::kStringCategories))
+      fCoders[k].CodeRows(begin, end, columns[fCatPositions[k]]);
+  }
+  if (part == RowsPart::kStringCategories) return;
   for (int p : fContPositions) {
     const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(p)];
     double* out = columns[p];

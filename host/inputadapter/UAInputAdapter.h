@@ -49,8 +49,10 @@ class UAInputAdapter {
   virtual void PrepareCases(size_t begin, size_t end);
 
   // EncodeCatVars and GetContVars for the rows begin .. end-1 at once: field p of row r goes
-  // to columns[p][r - begin].
-  void EncodeRows(size_t begin, size_t end, double* const* columns);
+  // to columns[p][r - begin]. The fields can be coded in two parts, string categories and
+  // the rest, each by its own thread: the parts share no state.
+  enum class RowsPart { kAll, kStringCategories, kOthers };
+  void EncodeRows(size_t begin, size_t end, double* const* columns, RowsPart part = RowsPart::kAll);
 
   // Split groups: the procedure context whose output is labelled by split group, and three
   // flags of the host's signature (split groups honoured; always true in this host).

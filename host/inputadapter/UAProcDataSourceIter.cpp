@@ -155,13 +155,15 @@ void UAProcDataSourceIter::ReadBlock(int b) {
     ++end;
   }
   if (end == begin) return;
-  fpAdapter->EncodeRows(begin, end, fBlockColumns[b].data());
+  fBlockBegin[b] = begin;
+  fpAdapter->EncodeRows(begin, end, fBlockColumns[b].data(), UAInputAdapter::RowsPart::kOthers);
   block.nRecords = static_cast<int>(end - begin);
 }
 
 const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   // The adapter's work on the cases of a block and the coding of their records run on the
-  // second thread, one block ahead of the caller.
+  // second thread, one block ahead of the caller; string categories, the costliest to code,
+  // are coded here, beside it, so the two threads share the work about evenly.
   if (fAheadPending) {
     fWorker.Wait();
     fAheadPending = false;
@@ -176,6 +178,10 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
     fAheadPending = true;
     fWorker.Start([this, next] { ReadBlock(next); });
   }
+  const size_t begin = fBlockBegin[fCurrentBlock];
+  fpAdapter->EncodeRows(begin, begin + static_cast<size_t>(block->nRecords),
+                        fBlockColumns[fCurrentBlock].data(),
+                        UAInputAdapter::RowsPart::kStringCategories);
   return block;
 }
 

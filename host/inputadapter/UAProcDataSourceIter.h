@@ -19,7 +19,8 @@
 //  1. fGroupStart <= fRow <= fGroupEnd <= case count;
 //  2. fRecord has GetRecordSize() fields;
 //  3. each of the two block buffers holds kBlockSize values per record field;
-//  4. while fAheadPending, only the second thread touches the iterator and the adapter.
+//  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
+//     except the coding of string categories (EncodeRows), which stays on the caller's.
 class UAProcDataSourceIter {
  public:
   // Borrows the adapter for its lifetime. The flag is the host's (cases are read in file
@@ -103,6 +104,7 @@ class UAProcDataSourceIter {
   std::vector<double> fBlockValues[2];
   MCCommon::RecordBlock fBlock[2];
   std::vector<double*> fBlockColumns[2];  // each block's columns, writable
+  size_t fBlockBegin[2] = {0, 0};         // each block's first row
   int fCurrentBlock = 0;
   bool fAheadPending = false;
   Worker fWorker;
