@@ -214,7 +214,7 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
   }
   std::vector<const double*> values;  // per predictor: its column in the block, or null
   std::vector<double> weight;         // per record of the block: its weight
-  std::vector<char> use, anyValid;  // per record: read (valid weight, within the limit); any valid
+  std::vector<char> use;  // per record of the block: read (valid weight, within the limit)
   RecordBatches blocks(it);
   int processed = 0;
   while (processed < maxRecords && !fpCancel->IsCancelled()) {
@@ -224,8 +224,7 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
     const int nFields = static_cast<int>(block->columns.size());
     weight.assign(static_cast<std::size_t>(n), 1.0);
     use.assign(static_cast<std::size_t>(n), 1);
-    anyValid.assign(static_cast<std::size_t>(n), 0);
-    const int before = processed;
+    int done = processed;
     for (int i = 0; i < n; ++i) {
       if (weightPos >= 0) {
         const double raw = weightPos < nFields ? block->columns[weightPos][i] : MCMV::gMissingValue;
@@ -264,16 +263,12 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
           a->AddValue(v, w, true);
         }
       }
-      anyValid[i] = valid;
-    }
-    for (int i = 0, done = before; i < n; ++i) {
-      if (!use[i]) continue;
-      if (anyValid[i]) {
+      if (valid) {
         fNoValidData = false;
-        fWeightedValid += weight[i];
+        fWeightedValid += w;
         ++fValid;
       } else {
-        fWeightedExcluded += weight[i];
+        fWeightedExcluded += w;
         ++fExcluded;
       }
       progress.Step(++done, -1);
