@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/output/BpDocument.h"
+#include "host/output/BpProcedure.h"
 #include "host/session/Session.h"
 
 std::string ShowDataValue(const ZIRA_Variable& v, size_t row) {
@@ -33,6 +34,10 @@ UAProcDataSourceIter::UAProcDataSourceIter(UAInputAdapter* adapter, bool)
   assert(fpAdapter && "host/inputadapter/UAProcDataSourceIter: fpAdapter != 0");
   fRecord.assign(static_cast<size_t>(fpAdapter->GetRecordSize()), MCMV::gMissingValue);
   if (fNCases == 0) fFailReason = 1;
+  const BpProcedure* procedure = fpAdapter->GetSplitProcedure();
+  const std::string title =
+      procedure && procedure->Item() ? procedure->Item()->text + ": reading cases" : "Reading cases";
+  fpProgress = std::make_unique<ProgressMeter>(title, fNCases, true);
   fpAdapter->PrepareNewPass();
 }
 
@@ -114,6 +119,7 @@ void UAProcDataSourceIter::Next() {
   if (fRow >= fPreparedEnd) {
     fPreparedEnd = std::min(fGroupEnd, fRow + kBlockSize);
     fpAdapter->PrepareCases(fRow, fPreparedEnd);
+    fpProgress->Add(fPreparedEnd - fRow);
   }
   fpAdapter->SetCurrentCase(fRow, fRow == fGroupStart);
   ++fRow;

@@ -6,12 +6,14 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "host/common/ProgressMeter.h"
 #include "host/inputadapter/UAInputAdapter.h"
 #include "host/mccommon/MCCommonRecord.h"
 
@@ -97,6 +99,8 @@ class UAProcDataSourceIter {
   size_t fGroupEnd = 0;
   size_t fRow = 0;
   size_t fPreparedEnd = 0;  // the adapter has prepared the cases before this row
+  // A progress bar on standard error for a long pass (a terminal only, after about a second).
+  std::unique_ptr<ProgressMeter> fpProgress;
   bool fOpen = false;
   bool fLastPass = false;
   int fFailReason = 0;

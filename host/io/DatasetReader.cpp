@@ -10,7 +10,7 @@
 #include "host/common/MemoryAdvice.h"
 #include "host/common/StringHelpers.h"
 #include "host/io/ColumnParser.h"
-#include "host/io/ProgressMeter.h"
+#include "host/common/ProgressMeter.h"
 #include "host/io/TableSchema.h"
 #include "host/io/ValueText.h"
 

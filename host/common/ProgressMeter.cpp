@@ -1,4 +1,4 @@
-#include "host/io/ProgressMeter.h"
+#include "host/common/ProgressMeter.h"
 
 #include <unistd.h>
 
@@ -18,7 +18,7 @@ void ProgressMeter::Add(size_t units) {
   if (!fEnabled) return;
   size_t done = fDone.fetch_add(units) + units;
   if (done > fTotal) done = fTotal;
-  assert(done <= fTotal && "host/io/ProgressMeter: done <= total");
+  assert(done <= fTotal && "host/common/ProgressMeter: done <= total");
   auto now = std::chrono::steady_clock::now();
   if (now - fStart < std::chrono::seconds(1)) return;
   std::unique_lock<std::mutex> lock(fDrawMutex, std::try_to_lock);
