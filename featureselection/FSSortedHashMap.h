@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/common/MemoryAdvice.h"
+
 // Ops::Init(delta) -> Value for a new key; Ops::Apply(Value&, delta) for an existing one.
 // Invariants: 1. every key occurs once in fEntries.
 //             2. in hash mode the index has a slot for every entry, pointing at its position;
@@ -58,8 +60,10 @@ class FSSortedHashMap {
       AddHashed(key, delta);
       return;
     }
+    const std::size_t limit = std::max(kHashLimit, 2 * fEntries.size());
+    if (fLog.capacity() < limit) Reserve(fLog, limit);
     fLog.push_back({key, delta});
-    if (fLog.size() >= std::max(kHashLimit, 2 * fEntries.size())) Flush();
+    if (fLog.size() >= limit) Flush();
   }
 
   // The entry at position i (0 <= i < Size()) in ascending key order.
@@ -241,6 +245,7 @@ class FSSortedHashMap {
     constexpr int kPasses = (8 * static_cast<int>(sizeof(Key)) + kBits - 1) / kBits;
     constexpr std::uint64_t kMask = (std::uint64_t{1} << kBits) - 1;
     std::vector<Pending>& tmp = fLogScratch;  // kept between flushes: no fresh pages
+    if (tmp.capacity() < fLog.size()) Reserve(tmp, fLog.capacity());
     tmp.resize(fLog.size());
     std::vector<std::uint32_t> count((std::size_t{1} << kBits) + 1);
     for (int pass = 0; pass < kPasses; ++pass) {
@@ -254,13 +259,25 @@ class FSSortedHashMap {
     }
   }
 
+  // Room for n elements in a buffer that keeps its content; a large new buffer asks for huge
+  // pages, which are cleared and mapped far fewer times than ordinary ones.
+  template <typename T>
+  static void Reserve(std::vector<T>& v, std::size_t n) {
+    std::vector<T> fresh;
+    fresh.reserve(n);
+    AdviseHugePages(fresh.data(), n * sizeof(T));
+    fresh.insert(fresh.end(), v.begin(), v.end());
+    v.swap(fresh);
+  }
+
   // Merges the sorted log into the entries, applying each key's adds in arrival order.
   void Flush() const {
     if (fLog.empty()) return;
     SortLog();
     std::vector<Entry>& merged = fEntryScratch;
     merged.clear();
-    merged.reserve(fEntries.size() + fLog.size());
+    if (merged.capacity() < fEntries.size() + fLog.size())
+      Reserve(merged, 2 * (fEntries.size() + fLog.size()));
     std::size_t e = 0, l = 0;
     while (l < fLog.size()) {
       const Key& key = fLog[l].key;
