@@ -61,7 +61,7 @@ class FSSortedHashMap {
       return;
     }
     const std::size_t limit = std::max(kHashLimit, 2 * fEntries.size());
-    if (fLog.capacity() < limit) Reserve(fLog, limit);
+    if (fLog.capacity() < limit) ReserveAdvised(fLog, limit);
     fLog.push_back({key, delta});
     if (fLog.size() >= limit) Flush();
   }
@@ -245,7 +245,7 @@ class FSSortedHashMap {
     constexpr int kPasses = (8 * static_cast<int>(sizeof(Key)) + kBits - 1) / kBits;
     constexpr std::uint64_t kMask = (std::uint64_t{1} << kBits) - 1;
     std::vector<Pending>& tmp = fLogScratch;  // kept between flushes: no fresh pages
-    if (tmp.capacity() < fLog.size()) Reserve(tmp, fLog.capacity());
+    if (tmp.capacity() < fLog.size()) ReserveAdvised(tmp, fLog.capacity());
     tmp.resize(fLog.size());
     std::vector<std::uint32_t> count((std::size_t{1} << kBits) + 1);
     for (int pass = 0; pass < kPasses; ++pass) {
@@ -259,17 +259,6 @@ class FSSortedHashMap {
     }
   }
 
-  // Room for n elements in a buffer that keeps its content; a large new buffer asks for huge
-  // pages, which are cleared and mapped far fewer times than ordinary ones.
-  template <typename T>
-  static void Reserve(std::vector<T>& v, std::size_t n) {
-    std::vector<T> fresh;
-    fresh.reserve(n);
-    AdviseHugePages(fresh.data(), n * sizeof(T));
-    fresh.insert(fresh.end(), v.begin(), v.end());
-    v.swap(fresh);
-  }
-
   // Merges the sorted log into the entries, applying each key's adds in arrival order.
   void Flush() const {
     if (fLog.empty()) return;
@@ -277,7 +266,7 @@ class FSSortedHashMap {
     std::vector<Entry>& merged = fEntryScratch;
     merged.clear();
     if (merged.capacity() < fEntries.size() + fLog.size())
-      Reserve(merged, 2 * (fEntries.size() + fLog.size()));
+      ReserveAdvised(merged, 2 * (fEntries.size() + fLog.size()));
     std::size_t e = 0, l = 0;
     while (l < fLog.size()) {
       const Key& key = fLog[l].key;

@@ -13,12 +13,21 @@ void AdviseHugePages(const void* data, size_t bytes);
 // fault per page when it is first written. Nothing happens where it is not supported.
 void PrefaultForWrite(void* p, size_t bytes);
 
-// Fills `v` with n copies of `value`, asking for huge pages first when the buffer is large.
+// Gives `v` room for n elements in a new buffer, keeping its content, and asks for huge pages
+// for it when it is large.
 template <typename T>
-void AssignAdvised(std::vector<T>& v, size_t n, const T& value) {
+void ReserveAdvised(std::vector<T>& v, size_t n) {
   std::vector<T> fresh;
   fresh.reserve(n);
   AdviseHugePages(fresh.data(), n * sizeof(T));
-  fresh.assign(n, value);
+  fresh.insert(fresh.end(), v.begin(), v.end());
   v.swap(fresh);
+}
+
+// Fills `v` with n copies of `value`, asking for huge pages first when the buffer is large.
+template <typename T>
+void AssignAdvised(std::vector<T>& v, size_t n, const T& value) {
+  v.clear();
+  ReserveAdvised(v, n);
+  v.assign(n, value);
 }

@@ -103,14 +103,8 @@ double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
 }
 
 void ObsVecMap::Reserve(size_t n) {
-  if (fEntries.empty()) {
-    std::vector<OBS> fresh;
-    fresh.reserve(n * static_cast<size_t>(CellSize()));
-    AdviseHugePages(fresh.data(), fresh.capacity() * sizeof(OBS));
-    fEntries.swap(fresh);
-  } else {
-    fEntries.reserve(n * static_cast<size_t>(CellSize()));
-  }
+  const size_t cells = n * static_cast<size_t>(CellSize());
+  if (cells > fEntries.capacity()) ReserveAdvised(fEntries, cells);
   size_t slots = fSlots.size();
   while (slots * 3 < 4 * n + 4) slots *= 2;
   if (slots > fSlots.size()) Rehash(slots);
