@@ -96,6 +96,13 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
     VDT_ASSERT(fNCaseIdObs > 1);
     fKeyBuffer.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
     fAheadKey.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
+    if (fPassInd == 1) {
+      // The groups of the first pass name every case that has a duplicate; the second pass
+      // looks up only those in the map: every other case is in no group.
+      fInDuplicGroup.assign(Data().CaseCount(), false);
+      for (const auto& group : *fpDuplicIdVec)
+        for (long c : group) fInDuplicGroup[static_cast<size_t>(c - 1)] = true;
+    }
   }
 }
 
@@ -214,14 +221,16 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   const size_t row = GetCaseIterator()->Row();
   const size_t i = row - fBlockBegin;
   const bool prepared = row >= fBlockBegin && i < fBlockHash.size();
-  if (prepared && i + kAhead < fBlockHash.size() && fBlockComplete[i + kAhead])
+  if (prepared && i + kAhead < fBlockHash.size() && fBlockLookup[i + kAhead])
     fpDuplicIdMap->Prefetch(fBlockHash[i + kAhead]);
-  if (prepared && i + kAhead / 2 < fBlockHash.size() && fBlockComplete[i + kAhead / 2])
+  if (prepared && i + kAhead / 2 < fBlockHash.size() && fBlockLookup[i + kAhead / 2])
     fpDuplicIdMap->PrefetchEntry(fBlockHash[i + kAhead / 2]);
 
   double* payload = nullptr;
   bool added = false;
-  if (complete) {
+  // In the second pass a complete key outside every group has group index 0: no lookup.
+  const bool lookup = complete && (fPassInd == 0 || fInDuplicGroup[row]);
+  if (lookup) {
     // The key: each identifier's whole cells, then the split-group number.
     size_t k = 0;
     for (size_t v = 0; v < fCaseIdValues.size(); ++v) {
@@ -262,7 +271,7 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   }
 
   int g = 0;
-  if (complete) {
+  if (lookup) {
     const double* pValueObs = payload;
     VDT_ASSERT(pValueObs != 0);
     g = static_cast<int>(payload[0]);
@@ -294,15 +303,16 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
 void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   fBlockBegin = begin;
   fBlockHash.clear();
-  fBlockComplete.clear();
+  fBlockLookup.clear();
   if (!fpDuplicIdMap) return;
   fBlockHash.resize(end - begin);
-  fBlockComplete.resize(end - begin);
+  fBlockLookup.resize(end - begin);
   const int split = GetSplitGroupNumber();
   for (size_t r = begin; r < end; ++r) {
-    const bool complete = KeyOfRow(r, split, fAheadKey.data());
-    fBlockComplete[r - begin] = complete;
-    fBlockHash[r - begin] = complete ? fpDuplicIdMap->Hash(fAheadKey.data()) : 0;
+    const bool lookup =
+        (fPassInd == 0 || fInDuplicGroup[r]) && KeyOfRow(r, split, fAheadKey.data());
+    fBlockLookup[r - begin] = lookup;
+    fBlockHash[r - begin] = lookup ? fpDuplicIdMap->Hash(fAheadKey.data()) : 0;
   }
 }
 

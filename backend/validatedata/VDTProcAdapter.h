@@ -101,10 +101,13 @@ class VDTProcAdapter : public UAInputAdapter {
   ObsVecMap* fpDuplicIdMap = nullptr;
   std::vector<OBS> fKeyBuffer;
   std::vector<OBS> fAheadKey;  // scratch key for PrepareCases
-  // The prepared block: its first row and, per case, the hash of its key (complete ones).
+  // Second pass: per row, whether its case belongs to a duplicate group.
+  std::vector<bool> fInDuplicGroup;
+  // The prepared block: its first row and, per case, the hash of its key (complete ones
+  // that are to be looked up).
   size_t fBlockBegin = 0;
   std::vector<uint64_t> fBlockHash;
-  std::vector<char> fBlockComplete;
+  std::vector<char> fBlockLookup;
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;
