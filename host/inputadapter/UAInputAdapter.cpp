@@ -12,9 +12,11 @@ UAInputAdapter::UAInputAdapter(const UAVarValidSpecs* specs, const ZIRA_DataSour
     assert(v && "host/inputadapter/UAInputAdapter: record column exists");
     fRecordVars.push_back(v);
     if (fpSpecs->IsCatPosition(p)) {
+      fCoderOfField.push_back(static_cast<int>(fCatPositions.size()));
       fCatPositions.push_back(p);
       fCoders.emplace_back(v);
     } else {
+      fCoderOfField.push_back(-1);
       fContPositions.push_back(p);
     }
   }
@@ -49,23 +51,23 @@ void UAInputAdapter::GetContVars(double* record) {
   }
 }
 
-void UAInputAdapter::EncodeRows(size_t begin, size_t end, double* const* columns, RowsPart part) {
-  for (size_t k = 0; k < fCatPositions.size(); ++k) {
-    const bool string = fRecordVars[static_cast<size_t>(fCatPositions[k])]->IsString();
-    if (part == RowsPart::kAll || string == (part == RowsPart::kStringCategories))
-      fCoders[k].CodeRows(begin, end, columns[fCatPositions[k]]);
+void UAInputAdapter::EncodeField(int p, size_t begin, size_t end, double* out) {
+  const int k = fCoderOfField[static_cast<size_t>(p)];
+  if (k >= 0) {
+    fCoders[static_cast<size_t>(k)].CodeRows(begin, end, out);
+    return;
   }
-  if (part == RowsPart::kStringCategories) return;
-  for (int p : fContPositions) {
-    const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(p)];
-    double* out = columns[p];
-    if (v.IsString()) {
-      std::fill(out, out + (end - begin), MCMV::gMissingValue);
-      continue;
-    }
-    for (size_t r = begin; r < end; ++r)
-      out[r - begin] = v.IsValidNumber(r) ? v.GetNumber(r) : MCMV::gMissingValue;
+  const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(p)];
+  if (v.IsString()) {
+    std::fill(out, out + (end - begin), MCMV::gMissingValue);
+    return;
   }
+  for (size_t r = begin; r < end; ++r)
+    out[r - begin] = v.IsValidNumber(r) ? v.GetNumber(r) : MCMV::gMissingValue;
+}
+
+bool UAInputAdapter::IsStringCategoryField(int p) const {
+  return fCoderOfField[static_cast<size_t>(p)] >= 0 && fRecordVars[static_cast<size_t>(p)]->IsString();
 }
 
 void UAInputAdapter::RecodeMatrixSpecs() {}

@@ -48,11 +48,12 @@ class UAInputAdapter {
   // handed to ProcessCase one by one, so that an adapter can look at them all first.
   virtual void PrepareCases(size_t begin, size_t end);
 
-  // EncodeCatVars and GetContVars for the rows begin .. end-1 at once: field p of row r goes
-  // to columns[p][r - begin]. The fields can be coded in two parts, string categories and
-  // the rest, each by its own thread: the parts share no state.
-  enum class RowsPart { kAll, kStringCategories, kOthers };
-  void EncodeRows(size_t begin, size_t end, double* const* columns, RowsPart part = RowsPart::kAll);
+  // EncodeCatVars and GetContVars for one record field p and the rows begin .. end-1 at once:
+  // the value of row r goes to out[r - begin]. Fields share no state, so two threads may code
+  // different fields at the same time; the rows of one field must come in order.
+  void EncodeField(int p, size_t begin, size_t end, double* out);
+  // Whether field p holds the categories of a string variable (the costliest to code).
+  bool IsStringCategoryField(int p) const;
 
   // Split groups: the procedure context whose output is labelled by split group, and three
   // flags of the host's signature (split groups honoured; always true in this host).
@@ -85,5 +86,6 @@ class UAInputAdapter {
   std::vector<const ZIRA_Variable*> fRecordVars;
   std::vector<int> fCatPositions;   // categorical record positions, ascending
   std::vector<int> fContPositions;  // continuous record positions, ascending
+  std::vector<int> fCoderOfField;   // per record position: its coder, -1 when continuous
   std::vector<CategoryCoder> fCoders;
 };

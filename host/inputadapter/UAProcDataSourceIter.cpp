@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "host/output/BpDocument.h"
@@ -137,7 +138,24 @@ bool UAProcDataSourceIter::NextRecord() {
   return fFailReason != 3;
 }
 
+namespace {
+// Exponential smoothing of per-block times: a quarter of each new figure.
+void Smooth(double& average, double ns) { average = average == 0 ? ns : average + (ns - average) / 4; }
+double NsSince(std::chrono::steady_clock::time_point t) {
+  return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t).count();
+}
+}  // namespace
+
+void UAProcDataSourceIter::CodeField(int b, int p) {
+  const Clock::time_point start = Clock::now();
+  const size_t begin = fBlockBegin[b];
+  fpAdapter->EncodeField(p, begin, begin + static_cast<size_t>(fBlock[b].nRecords),
+                         fBlockColumns[b][static_cast<size_t>(p)]);
+  Smooth(fFieldNs[static_cast<size_t>(p)], NsSince(start));
+}
+
 void UAProcDataSourceIter::ReadBlock(int b) {
+  const Clock::time_point start = Clock::now();
   const size_t nFields = fRecord.size();
   std::vector<double>& values = fBlockValues[b];
   MCCommon::RecordBlock& block = fBlock[b];
@@ -149,6 +167,12 @@ void UAProcDataSourceIter::ReadBlock(int b) {
       fBlockColumns[b][f] = values.data() + f * kBlockSize;
       block.columns[f] = fBlockColumns[b][f];
     }
+  }
+  if (fCallerCodes.empty()) {
+    fCallerCodes.resize(nFields);
+    for (size_t f = 0; f < nFields; ++f)
+      fCallerCodes[f] = fpAdapter->IsStringCategoryField(static_cast<int>(f));
+    fFieldNs.assign(nFields, 0.0);
   }
   block.nRecords = 0;
   if (!HasMore() || fFailReason == 3) return;
@@ -162,14 +186,56 @@ void UAProcDataSourceIter::ReadBlock(int b) {
   }
   if (end == begin) return;
   fBlockBegin[b] = begin;
-  fpAdapter->EncodeRows(begin, end, fBlockColumns[b].data(), UAInputAdapter::RowsPart::kOthers);
   block.nRecords = static_cast<int>(end - begin);
+  fBlockCallerCodes[b] = fCallerCodes;
+  for (size_t f = 0; f < nFields; ++f)
+    if (!fBlockCallerCodes[b][f]) CodeField(b, static_cast<int>(f));
+  Smooth(fWorkerNs, NsSince(start));
+}
+
+namespace {
+bool gMoveEveryBlock = false;
+}  // namespace
+
+void UAProcDataSourceIter::MoveEveryBlockForTesting(bool on) { gMoveEveryBlock = on; }
+
+void UAProcDataSourceIter::Rebalance(int b) {
+  int best = -1;
+  bool toWorker = false;
+  if (gMoveEveryBlock) {
+    // Each block moves the next field to the other side.
+    best = static_cast<int>(fBlocksSinceMove++ % static_cast<int>(fCallerCodes.size()));
+    toWorker = fCallerCodes[static_cast<size_t>(best)] != 0;
+  } else {
+    // Averages settle for a few blocks after a move before the next one.
+    if (++fBlocksSinceMove < 8 || fCallerNs == 0 || fWorkerNs == 0) return;
+    const double gap = fCallerNs - fWorkerNs;
+    toWorker = gap > 0;
+    // The costliest field whose move at most closes the gap.
+    for (size_t f = 0; f < fCallerCodes.size(); ++f) {
+      const double cost = fFieldNs[f];
+      if ((fCallerCodes[f] != 0) != toWorker || 2 * cost > std::abs(gap)) continue;
+      if (best < 0 || cost > fFieldNs[static_cast<size_t>(best)]) best = static_cast<int>(f);
+    }
+    if (best < 0) return;
+    fBlocksSinceMove = 0;
+  }
+  const size_t f = static_cast<size_t>(best);
+  fCallerCodes[f] = !toWorker;
+  // A field handed to the second thread is first coded here for block b, which that thread
+  // will not code, so its rows stay in order.
+  if (toWorker && fBlockCallerCodes[b][f]) {
+    CodeField(b, best);
+    fBlockCallerCodes[b][f] = 0;
+  }
 }
 
 const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
-  // The adapter's work on the cases of a block and the coding of their records run on the
-  // second thread, one block ahead of the caller; string categories, the costliest to code,
-  // are coded here, beside it, so the two threads share the work about evenly.
+  // The adapter's work on the cases of a block and the coding of part of their records run
+  // on the second thread, one block ahead of the caller; the rest of the coding runs here,
+  // beside it. Rebalance keeps the two threads' work per block about even.
+  const Clock::time_point entry = Clock::now();
+  const double callerWork = fHandedOut ? std::chrono::duration<double, std::nano>(entry - fReturned).count() : 0;
   if (fAheadPending) {
     fWorker.Wait();
     fAheadPending = false;
@@ -177,17 +243,23 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   } else {
     ReadBlock(fCurrentBlock);
   }
-  const MCCommon::RecordBlock* block = &fBlock[fCurrentBlock];
+  const int b = fCurrentBlock;
+  const MCCommon::RecordBlock* block = &fBlock[b];
+  fHandedOut = false;
   if (block->nRecords == 0) return nullptr;
+  Rebalance(b);
   if (HasMore() && fFailReason != 3) {
-    const int next = 1 - fCurrentBlock;
+    const int next = 1 - b;
     fAheadPending = true;
     fWorker.Start([this, next] { ReadBlock(next); });
   }
-  const size_t begin = fBlockBegin[fCurrentBlock];
-  fpAdapter->EncodeRows(begin, begin + static_cast<size_t>(block->nRecords),
-                        fBlockColumns[fCurrentBlock].data(),
-                        UAInputAdapter::RowsPart::kStringCategories);
+  const Clock::time_point coding = Clock::now();
+  for (size_t f = 0; f < fBlockCallerCodes[b].size(); ++f)
+    if (fBlockCallerCodes[b][f]) CodeField(b, static_cast<int>(f));
+  fReturned = Clock::now();
+  fHandedOut = true;
+  if (callerWork > 0)
+    Smooth(fCallerNs, callerWork + std::chrono::duration<double, std::nano>(fReturned - coding).count());
   return block;
 }
 

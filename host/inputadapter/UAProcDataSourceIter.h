@@ -3,6 +3,7 @@
 // every case, and offers the analysis record of each case to the screening engine.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -22,7 +23,9 @@
 //  2. fRecord has GetRecordSize() fields;
 //  3. each of the two block buffers holds kBlockSize values per record field;
 //  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
-//     except the coding of string categories (EncodeRows), which stays on the caller's.
+//     except the coding of the fields the block's split gives the caller (EncodeField);
+//  5. a field is coded by one thread at a time, block after block in order: fCallerCodes
+//     changes only while the second thread is idle.
 class UAProcDataSourceIter {
  public:
   // Borrows the adapter for its lifetime. The flag is the host's (cases are read in file
@@ -65,14 +68,22 @@ class UAProcDataSourceIter {
   // position) is then final. NewSplit and the destructor do this themselves.
   void FinishBlocks();
   static constexpr size_t kBlockSize = 4096;
+  // Tests: every block moves one field's coding to the other thread, in turn, whatever the
+  // measured times (for every iterator until switched off).
+  static void MoveEveryBlockForTesting(bool on);
 
  private:
   bool SameSplitValues(size_t a, size_t b) const;
   void MakeSplitLabels(size_t row);
   void PublishSplit(bool on);
-  // Runs the adapter on the next cases of the group (at most a block) and codes their
-  // records into block b.
+  // Runs the adapter on the next cases of the group (at most a block) and codes the fields
+  // of their records that are not the caller's into block b.
   void ReadBlock(int b);
+  // Codes field p of block b, timing it.
+  void CodeField(int b, int p);
+  // Moves at most one field's coding to the thread with less to do per block, when that
+  // makes the two closer; the second thread is idle. Block b is the caller's next.
+  void Rebalance(int b);
 
   // A second thread that runs one job at a time (the reading of the next block).
   class Worker {
@@ -111,6 +122,19 @@ class UAProcDataSourceIter {
   size_t fBlockBegin[2] = {0, 0};         // each block's first row
   int fCurrentBlock = 0;
   bool fAheadPending = false;
+  // The split of the coding between the threads: per field, whether the caller codes it (in
+  // NextBlock) rather than the second thread (with the block's cases). String categories
+  // start on the caller's side, the rest on the other; Rebalance moves fields by measured
+  // times. Each block keeps the split it was read with.
+  using Clock = std::chrono::steady_clock;
+  std::vector<char> fCallerCodes;
+  std::vector<char> fBlockCallerCodes[2];
+  std::vector<double> fFieldNs;  // per field: coding time of a block, smoothed (ns)
+  double fCallerNs = 0;          // per block: the caller's coding and its own work, smoothed
+  double fWorkerNs = 0;          // per block: the second thread's work, smoothed
+  Clock::time_point fReturned;   // when NextBlock last handed out a block
+  bool fHandedOut = false;       // the caller holds a block (fReturned is set)
+  int fBlocksSinceMove = 0;
   Worker fWorker;
   std::vector<std::pair<std::string, std::string>> fSplitLabels;
 };

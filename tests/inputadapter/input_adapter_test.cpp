@@ -244,8 +244,9 @@ std::vector<std::vector<double>> ReferenceRecords(const ZIRA_DataSource& ds) {
 
 }  // namespace
 
-TEST(ProcIterator, BlocksCarryEveryCaseOnceWithTheRecordsOfAReferenceCoder) {
-  const size_t n = 3 * UAProcDataSourceIter::kBlockSize + 777;
+// Each split group in several blocks, read record by record and block by block.
+void CheckBlocksAgainstReference() {
+  const size_t n = 3 * 5 * UAProcDataSourceIter::kBlockSize + 777;
   ZIRA_DataSource ds = MakeLargeData(n);
   const auto expected = ReferenceRecords(ds);
   UAVarValidSpecs specs(true, true, true);
@@ -278,4 +279,14 @@ TEST(ProcIterator, BlocksCarryEveryCaseOnceWithTheRecordsOfAReferenceCoder) {
   EXPECT_TRUE(fromBlocks == expected);
   ASSERT_EQ(byBlock.cases.size(), n);
   for (size_t i = 0; i < n; ++i) ASSERT_EQ(byBlock.cases[i].caseNumber, static_cast<long>(i) + 1);
+}
+
+TEST(ProcIterator, BlocksCarryEveryCaseOnceWithTheRecordsOfAReferenceCoder) {
+  CheckBlocksAgainstReference();
+}
+
+TEST(ProcIterator, FieldsChangingThreadsBetweenBlocksKeepTheirCodes) {
+  UAProcDataSourceIter::MoveEveryBlockForTesting(true);
+  CheckBlocksAgainstReference();
+  UAProcDataSourceIter::MoveEveryBlockForTesting(false);
 }
