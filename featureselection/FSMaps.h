@@ -14,7 +14,8 @@
 // Welford's algorithm) for a value x of weight w > 0 when W has been accumulated so far.
 inline void FSWeightedUpdate(double x, double w, double W, double& mean, double& M2) {
   const double f = w / (W + w);
-  const double g = (W + w) / w;
+  // Division by a weight of 1 is exact, so the common unweighted case skips it.
+  const double g = w == 1.0 ? W + w : (W + w) / w;
   const double d = (x - mean) * f;
   M2 += g * d * W * d;
   mean += d;

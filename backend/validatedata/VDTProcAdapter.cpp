@@ -178,6 +178,7 @@ bool VDTProcAdapter::CheckIncompleteId() {
 bool VDTProcAdapter::ProcessCase() {
   const VDTValidSpecs& s = *fpVDTValidSpecs;
   bool final = fpDuplicIdMap == nullptr || fPassInd == 1;
+  if (!final && fBlockDone) return true;
   if (final && IsFirstCaseOfSplit() && fpOutput) fpOutput->StartSplit();
   if (final && vdt::GetCaseHook()) vdt::GetCaseHook()(GetCaseNumber());
 
@@ -246,27 +247,7 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   }
 
   if (fPassInd == 0) {
-    if (!complete) return;
-    if (!added) {
-      long origCaseCount = static_cast<long>(payload[1]);
-      long globalCaseCount = c;
-      VDT_ASSERT(origCaseCount < globalCaseCount);
-      int g = static_cast<int>(payload[0]);
-      if (g > 0) {
-        size_t nDuplicGroups = fpDuplicIdVec->size();
-        int origLocalGroupInd = g - 1;
-        VDT_ASSERT(static_cast<size_t>(origLocalGroupInd) < nDuplicGroups);
-        (*fpDuplicIdVec)[static_cast<size_t>(origLocalGroupInd)].push_back(c);
-      } else {
-        fpDuplicIdVec->push_back({origCaseCount, c});
-        payload[0] = static_cast<double>(fpDuplicIdVec->size());
-        ++fNDuplicGroups;
-      }
-    } else {
-      payload[0] = 0;
-      payload[1] = static_cast<double>(c);
-      payload[2] = 0;
-    }
+    if (complete) CountFirstPassKey(payload, added, c);
     return;
   }
 
@@ -300,11 +281,68 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   if (fDuplicIdVar >= 0) GetCaseIterator()->SetColumnValue(fDuplicIdVar, n);
 }
 
+void VDTProcAdapter::CountFirstPassKey(double* payload, bool added, long c) {
+  if (added) {
+    payload[0] = 0;
+    payload[1] = static_cast<double>(c);
+    payload[2] = 0;
+    return;
+  }
+  long origCaseCount = static_cast<long>(payload[1]);
+  long globalCaseCount = c;
+  VDT_ASSERT(origCaseCount < globalCaseCount);
+  int g = static_cast<int>(payload[0]);
+  if (g > 0) {
+    size_t nDuplicGroups = fpDuplicIdVec->size();
+    int origLocalGroupInd = g - 1;
+    VDT_ASSERT(static_cast<size_t>(origLocalGroupInd) < nDuplicGroups);
+    (*fpDuplicIdVec)[static_cast<size_t>(origLocalGroupInd)].push_back(c);
+  } else {
+    fpDuplicIdVec->push_back({origCaseCount, c});
+    payload[0] = static_cast<double>(fpDuplicIdVec->size());
+    ++fNDuplicGroups;
+  }
+}
+
+void VDTProcAdapter::FirstPassBlock(size_t begin, size_t end) {
+  // The keys and their hashes first, then the map in case order, each insertion fetching
+  // the slot of the key 16 cases on and the entry of the key 8 cases on.
+  constexpr size_t kAhead = 16;
+  const size_t n = end - begin;
+  const size_t cells = static_cast<size_t>(fNCaseIdObs);
+  fBlockKeys.resize(n * cells);
+  fBlockHash.resize(n);
+  fBlockLookup.resize(n);
+  const int split = GetSplitGroupNumber();
+  for (size_t i = 0; i < n; ++i) {
+    OBS* key = &fBlockKeys[i * cells];
+    fBlockLookup[i] = KeyOfRow(begin + i, split, key);
+    fBlockHash[i] = fBlockLookup[i] ? fpDuplicIdMap->Hash(key) : 0;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n && fBlockLookup[i + kAhead]) fpDuplicIdMap->Prefetch(fBlockHash[i + kAhead]);
+    if (i + kAhead / 2 < n && fBlockLookup[i + kAhead / 2])
+      fpDuplicIdMap->PrefetchEntry(fBlockHash[i + kAhead / 2]);
+    if (!fBlockLookup[i]) continue;
+    bool added = false;
+    double* payload = fpDuplicIdMap->Insert(&fBlockKeys[i * cells], fBlockHash[i], &added);
+    CountFirstPassKey(payload, added, static_cast<long>(begin + i) + 1);
+  }
+}
+
 void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   fBlockBegin = begin;
+  fBlockDone = false;
   fBlockHash.clear();
   fBlockLookup.clear();
   if (!fpDuplicIdMap) return;
+  if (fPassInd == 0) {
+    // The first pass has nothing to do but the duplicate step: it is done here for the
+    // whole block, and ProcessCase has nothing left.
+    FirstPassBlock(begin, end);
+    fBlockDone = true;
+    return;
+  }
   fBlockHash.resize(end - begin);
   fBlockLookup.resize(end - begin);
   const int split = GetSplitGroupNumber();

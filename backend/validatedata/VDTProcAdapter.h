@@ -76,6 +76,11 @@ class VDTProcAdapter : public UAInputAdapter {
   // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells); false
   // when one of its identifiers is missing or blank.
   bool KeyOfRow(size_t row, int split, OBS* key) const;
+  // The first pass's work on one complete key: its payload, whether the map just added it,
+  // the case number.
+  void CountFirstPassKey(double* payload, bool added, long c);
+  // The first pass over the cases of rows begin .. end-1, all at once.
+  void FirstPassBlock(size_t begin, size_t end);
   void CheckRules();
   bool IsViolated(int outcomeCol) const;
 
@@ -108,6 +113,8 @@ class VDTProcAdapter : public UAInputAdapter {
   size_t fBlockBegin = 0;
   std::vector<uint64_t> fBlockHash;
   std::vector<char> fBlockLookup;
+  std::vector<OBS> fBlockKeys;  // first pass: the keys of the block, fNCaseIdObs cells each
+  bool fBlockDone = false;      // first pass: the prepared block's work is done
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

@@ -66,16 +66,6 @@ size_t ObsVecMap::FindSlot(const OBS* key, uint64_t h) const {
   }
 }
 
-void ObsVecMap::Prefetch(uint64_t hash) const {
-  __builtin_prefetch(&fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)]);
-}
-
-void ObsVecMap::PrefetchEntry(uint64_t hash) const {
-  const Slot& slot = fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)];
-  if (slot.entry1 != 0 && slot.tag == static_cast<uint32_t>(hash >> 32))
-    __builtin_prefetch(fEntries.data() + static_cast<size_t>(slot.entry1 - 1) * CellSize());
-}
-
 double* ObsVecMap::Contains(const OBS* key) { return Contains(key, Hash(key)); }
 
 double* ObsVecMap::Contains(const OBS* key, uint64_t hash) {

@@ -1,5 +1,6 @@
 #include "host/inputadapter/CategoryCoder.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -22,8 +23,10 @@ CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
 
 void CategoryCoder::Clear() {
   fCodes = 0;
-  fDirect.clear();
-  fSlots.clear();
+  std::fill(fDirect.begin(), fDirect.end(), -1);
+  // The tables keep their size: the next split group tends to have as many categories, and
+  // a table grown again from the start would be rebuilt at every doubling.
+  std::fill(fSlots.begin(), fSlots.end(), Slot{});
   fHashed = 0;
   fNumberKey.clear();
   fKeyWords.clear();

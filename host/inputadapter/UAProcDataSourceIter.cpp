@@ -64,19 +64,24 @@ void UAProcDataSourceIter::PublishSplit(bool on) {
   }
 }
 
-bool UAProcDataSourceIter::SameSplitValues(size_t a, size_t b) const {
+size_t UAProcDataSourceIter::GroupEnd(size_t start) const {
+  // Column by column: the group ends where the first split variable changes.
   const ZIRA_DataSource& data = fpAdapter->Data();
+  size_t end = fNCases;
   for (int c : fSplitCols) {
     const ZIRA_Variable* v = data.GetVariable(c);
+    size_t r = start + 1;
     if (v->IsString()) {
-      if (std::memcmp(v->GetStringCell(a), v->GetStringCell(b),
-                      static_cast<size_t>(v->GetCellWidth())) != 0)
-        return false;
-    } else if (v->GetNumber(a) != v->GetNumber(b)) {
-      return false;
+      const size_t width = static_cast<size_t>(v->GetCellWidth());
+      const char* first = v->GetStringCell(start);
+      while (r < end && std::memcmp(v->GetStringCell(r), first, width) == 0) ++r;
+    } else {
+      const double* x = v->Numbers().data();
+      while (r < end && x[r] == x[start]) ++r;
     }
+    end = r;
   }
-  return true;
+  return end;
 }
 
 void UAProcDataSourceIter::MakeSplitLabels(size_t row) {
@@ -97,12 +102,7 @@ bool UAProcDataSourceIter::NewSplit() {
     fGroupStart = fGroupEnd = fRow = fNCases;
     return false;
   }
-  size_t end = start + 1;
-  if (!fSplitCols.empty()) {
-    while (end < fNCases && SameSplitValues(start, end)) ++end;
-  } else {
-    end = fNCases;
-  }
+  const size_t end = GroupEnd(start);
   fGroupStart = fRow = fPreparedEnd = start;
   fGroupEnd = end;
   fOpen = true;

@@ -73,7 +73,9 @@ class UAProcDataSourceIter {
   static void MoveEveryBlockForTesting(bool on);
 
  private:
-  bool SameSplitValues(size_t a, size_t b) const;
+  // The row after the run of cases from `start` with equal split values (the case count
+  // without split variables).
+  size_t GroupEnd(size_t start) const;
   void MakeSplitLabels(size_t row);
   void PublishSplit(bool on);
   // Runs the adapter on the next cases of the group (at most a block) and codes the fields
