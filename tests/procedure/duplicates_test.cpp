@@ -70,23 +70,34 @@ TEST(Duplicates, NumbersRunOnAcrossSplitGroupsAndOneIdInTwoSplitGroupsIsNoDuplic
 }
 
 TEST(Duplicates, SavedGroupNumbersAgreeWithAnIndependentCountOverManySplitGroups) {
-  const size_t n = 90;
-  std::vector<double> split(n), ids(n);
-  for (size_t i = 0; i < n; ++i) {
-    split[i] = static_cast<double>(i / 30);
-    ids[i] = (i % 11 == 4) ? kMiss : static_cast<double>((i * i * 7 + 3) % 13);
+  // Small split groups, and large ones that the passes read in several blocks, with and
+  // without variable checks (which read the final pass in blocks on two threads).
+  for (size_t n : {90, 30000}) {
+    std::vector<double> split(n), ids(n), x(n);
+    for (size_t i = 0; i < n; ++i) {
+      split[i] = static_cast<double>(i / (n / 3));
+      ids[i] = (i % 11 == 4) ? kMiss : static_cast<double>((i * i * 7 + 3) % (n < 100 ? 13 : 6007));
+      x[i] = static_cast<double>(i % 5);
+    }
+    const std::vector<double> expected = ExpectedGroups(split, ids);
+    const double groups = *std::max_element(expected.begin(), expected.end());
+    for (const char* command :
+         {"VALIDATEDATA ID=id /IDCHECKS DUPLICATE /SAVE DUPLICATEID=grp.",
+          "VALIDATEDATA VARIABLES=x ID=id /VARCHECKS STATUS=ON /IDCHECKS DUPLICATE "
+          "/SAVE DUPLICATEID=grp."}) {
+      SCOPED_TRACE(std::to_string(n) + " cases: " + command);
+      DatasetBuilder b(n);
+      const int s = b.Num("s", split);
+      b.Num("id", ids);
+      b.Num("x", x);
+      b.data.SetSplitVariables({s});
+      ProcedureRun run(b.data);
+      run.Run(command);
+      EXPECT_EQ(run.Column("grp"), expected);
+      const ZIRA_Variable* grp = run.Data().GetVariable(run.Data().FindVarIndex("grp"));
+      EXPECT_EQ(grp->GetValueLabels().Size(), static_cast<size_t>(groups) + 1);
+    }
   }
-  DatasetBuilder b(n);
-  const int s = b.Num("s", split);
-  b.Num("id", ids);
-  b.data.SetSplitVariables({s});
-  ProcedureRun run(b.data);
-  run.Run("VALIDATEDATA ID=id /IDCHECKS DUPLICATE /SAVE DUPLICATEID=grp.");
-  const std::vector<double> expected = ExpectedGroups(split, ids);
-  EXPECT_EQ(run.Column("grp"), expected);
-  const double groups = *std::max_element(expected.begin(), expected.end());
-  const ZIRA_Variable* grp = run.Data().GetVariable(run.Data().FindVarIndex("grp"));
-  EXPECT_EQ(grp->GetValueLabels().Size(), static_cast<size_t>(groups) + 1);
 }
 
 TEST(Duplicates, StringIdentifiersLongerThanEightBytesAreComparedWhole) {
