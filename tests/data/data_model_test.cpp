@@ -85,11 +85,16 @@ TEST(DataModel, MeasurementLevelsAreSettledFromTypeLabelsAndDistinctValues) {
   auto* many = ds.AddVariable("many", 0);
   auto* labelled = ds.AddVariable("lab", 0);
   auto* fixed = ds.AddVariable("fixed", 0);
+  // 24 values, but -0 is 0 and a missing value is no value: 23 each, nominal.
+  auto* zeros = ds.AddVariable("zeros", 0);
+  auto* gaps = ds.AddVariable("gaps", 0);
   fixed->SetMeasurementLevel(kLevelOrdinal);
   for (size_t i = 0; i < 30; ++i) {
     few->SetNumber(i, static_cast<double>(i % 23));  // 23 distinct: still nominal
     many->SetNumber(i, static_cast<double>(i % 24));  // 24 distinct: scale
     labelled->SetNumber(i, static_cast<double>(i));
+    zeros->SetNumber(i, i % 24 == 23 ? -0.0 : static_cast<double>(i % 24));
+    gaps->SetNumber(i, i % 24 == 23 ? MCMV::gMissingValue : static_cast<double>(i % 24));
   }
   labelled->GetValueLabels().AddPair(1.0, "one");
   AdjustMeasurementLevels(&ds);
@@ -98,6 +103,8 @@ TEST(DataModel, MeasurementLevelsAreSettledFromTypeLabelsAndDistinctValues) {
   EXPECT_EQ(many->GetMeasurementLevel(), kLevelScale);
   EXPECT_EQ(labelled->GetMeasurementLevel(), kLevelNominal);
   EXPECT_EQ(fixed->GetMeasurementLevel(), kLevelOrdinal);
+  EXPECT_EQ(zeros->GetMeasurementLevel(), kLevelNominal);
+  EXPECT_EQ(gaps->GetMeasurementLevel(), kLevelNominal);
   EXPECT_TRUE(IsCatVar(4, &ds));
   EXPECT_FALSE(IsCatVar(2, &ds));
   EXPECT_FALSE(IsCatVar(99, &ds));
