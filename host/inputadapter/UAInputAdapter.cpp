@@ -67,7 +67,8 @@ void UAInputAdapter::EncodeField(int p, size_t begin, size_t end, double* out) {
 }
 
 bool UAInputAdapter::IsStringCategoryField(int p) const {
-  return fCoderOfField[static_cast<size_t>(p)] >= 0 && fRecordVars[static_cast<size_t>(p)]->IsString();
+  return fCoderOfField[static_cast<size_t>(p)] >= 0 &&
+         fRecordVars[static_cast<size_t>(p)]->IsString();
 }
 
 void UAInputAdapter::RecodeMatrixSpecs() {}

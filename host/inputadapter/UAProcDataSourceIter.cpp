@@ -36,8 +36,9 @@ UAProcDataSourceIter::UAProcDataSourceIter(UAInputAdapter* adapter, bool)
   fRecord.assign(static_cast<size_t>(fpAdapter->GetRecordSize()), MCMV::gMissingValue);
   if (fNCases == 0) fFailReason = 1;
   const BpProcedure* procedure = fpAdapter->GetSplitProcedure();
-  const std::string title =
-      procedure && procedure->Item() ? procedure->Item()->text + ": reading cases" : "Reading cases";
+  const std::string title = procedure && procedure->Item()
+                                ? procedure->Item()->text + ": reading cases"
+                                : "Reading cases";
   fpProgress = std::make_unique<ProgressMeter>(title, fNCases, true);
   fpAdapter->PrepareNewPass();
 }
@@ -140,7 +141,9 @@ bool UAProcDataSourceIter::NextRecord() {
 
 namespace {
 // Exponential smoothing of per-block times: a quarter of each new figure.
-void Smooth(double& average, double ns) { average = average == 0 ? ns : average + (ns - average) / 4; }
+void Smooth(double& average, double ns) {
+  average = average == 0 ? ns : average + (ns - average) / 4;
+}
 double NsSince(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t).count();
 }
@@ -235,7 +238,8 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   // on the second thread, one block ahead of the caller; the rest of the coding runs here,
   // beside it. Rebalance keeps the two threads' work per block about even.
   const Clock::time_point entry = Clock::now();
-  const double callerWork = fHandedOut ? std::chrono::duration<double, std::nano>(entry - fReturned).count() : 0;
+  const double callerWork =
+      fHandedOut ? std::chrono::duration<double, std::nano>(entry - fReturned).count() : 0;
   if (fAheadPending) {
     fWorker.Wait();
     fAheadPending = false;
@@ -259,7 +263,8 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   fReturned = Clock::now();
   fHandedOut = true;
   if (callerWork > 0)
-    Smooth(fCallerNs, callerWork + std::chrono::duration<double, std::nano>(fReturned - coding).count());
+    Smooth(fCallerNs,
+           callerWork + std::chrono::duration<double, std::nano>(fReturned - coding).count());
   return block;
 }
 

@@ -90,7 +90,7 @@ TEST(DataModel, MeasurementLevelsAreSettledFromTypeLabelsAndDistinctValues) {
   auto* gaps = ds.AddVariable("gaps", 0);
   fixed->SetMeasurementLevel(kLevelOrdinal);
   for (size_t i = 0; i < 30; ++i) {
-    few->SetNumber(i, static_cast<double>(i % 23));  // 23 distinct: still nominal
+    few->SetNumber(i, static_cast<double>(i % 23));   // 23 distinct: still nominal
     many->SetNumber(i, static_cast<double>(i % 24));  // 24 distinct: scale
     labelled->SetNumber(i, static_cast<double>(i));
     zeros->SetNumber(i, i % 24 == 23 ? -0.0 : static_cast<double>(i % 24));

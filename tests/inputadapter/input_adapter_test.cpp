@@ -146,7 +146,7 @@ TEST(ProcIterator, ValueReadersFollowTheCurrentCaseAndMissingRules) {
 TEST(ObsVecMap, KeysOfWholeCellsFindTheirPayloads) {
   ZIRA_DataSource ds = MakeData();
   ObsKeySpec spec = ObsVecMap::MakeKeySpec(ds, {1, 2});
-  spec.push_back({1, true});  // split-group number
+  spec.push_back({1, true});    // split-group number
   ASSERT_EQ(spec[0].cells, 2);  // a 12-byte string takes two cells
   ObsVecMap map(spec, 3);
   EXPECT_EQ(map.CellSize() - 3, 4);
@@ -208,8 +208,9 @@ ZIRA_DataSource MakeLargeData(size_t n) {
   const double odd[] = {2.5, 70000.0, -3.0, -0.0, 1e300, 0.0};
   for (size_t i = 0; i < n; ++i) {
     region->SetNumber(i, static_cast<double>(3 * i / n));
-    code->SetNumber(i, i % 9 == 0 ? odd[(i / 9) % 6] : i % 13 == 0 ? MCMV::gMissingValue
-                                                                  : static_cast<double>(i % 40));
+    code->SetNumber(i, i % 9 == 0    ? odd[(i / 9) % 6]
+                       : i % 13 == 0 ? MCMV::gMissingValue
+                                     : static_cast<double>(i % 40));
     name->SetString(i, "n" + std::to_string(i * 7919 % 5003) + (i % 2 ? " " : ""));
     x->SetNumber(i, i % 17 == 0 ? -9.0 : 0.25 * static_cast<double>(i));
   }
