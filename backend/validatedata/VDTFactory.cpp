@@ -98,12 +98,12 @@ bool VDTFactory::ReadSplit() {
     fStatus = FSStatus(kVDTNoCases, false);
     return false;
   }
-  while (fpIterator->HasMore()) {
-    fpIterator->Next();
-    if (fpIterator->GetFailReason() == 3) {
-      fStatus = FSStatus(kVDTPassFailed, false);
-      return false;
-    }
+  // Up to a block of cases a call, the next block prepared meanwhile on the second thread.
+  while (fpIterator->NextCases()) continue;
+  fpIterator->FinishBlocks();
+  if (fpIterator->GetFailReason() == 3) {
+    fStatus = FSStatus(kVDTPassFailed, false);
+    return false;
   }
   return true;
 }

@@ -95,7 +95,6 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
     fNCaseIdObs = duplicMap->CellSize() - 3;
     VDT_ASSERT(fNCaseIdObs > 1);
     fKeyBuffer.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
-    fAheadKey.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
     if (fPassInd == 1) {
       // The groups of the first pass name every case that has a duplicate; the second pass
       // looks up only those in the map: every other case is in no group.
@@ -178,7 +177,6 @@ bool VDTProcAdapter::CheckIncompleteId() {
 bool VDTProcAdapter::ProcessCase() {
   const VDTValidSpecs& s = *fpVDTValidSpecs;
   bool final = fpDuplicIdMap == nullptr || fPassInd == 1;
-  if (!final && fBlockDone) return true;
   if (final && IsFirstCaseOfSplit() && fpOutput) fpOutput->StartSplit();
   if (final && vdt::GetCaseHook()) vdt::GetCaseHook()(GetCaseNumber());
 
@@ -220,12 +218,12 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   // key 16 cases on, then the entry that slot points to 8 cases on.
   constexpr size_t kAhead = 16;
   const size_t row = GetCaseIterator()->Row();
-  const size_t i = row - fBlockBegin;
-  const bool prepared = row >= fBlockBegin && i < fBlockHash.size();
-  if (prepared && i + kAhead < fBlockHash.size() && fBlockLookup[i + kAhead])
-    fpDuplicIdMap->Prefetch(fBlockHash[i + kAhead]);
-  if (prepared && i + kAhead / 2 < fBlockHash.size() && fBlockLookup[i + kAhead / 2])
-    fpDuplicIdMap->PrefetchEntry(fBlockHash[i + kAhead / 2]);
+  const PreparedBlock* p = PreparedFor(row);
+  const size_t i = p ? row - p->begin : 0;
+  const size_t size = p ? p->end - p->begin : 0;
+  if (p && i + kAhead < size && p->lookup[i + kAhead]) fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
+  if (p && i + kAhead / 2 < size && p->lookup[i + kAhead / 2])
+    fpDuplicIdMap->PrefetchEntry(p->hash[i + kAhead / 2]);
 
   double* payload = nullptr;
   bool added = false;
@@ -240,7 +238,7 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
       k += static_cast<size_t>(cells);
     }
     fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());
-    const uint64_t h = prepared ? fBlockHash[i] : fpDuplicIdMap->Hash(fKeyBuffer.data());
+    const uint64_t h = p ? p->hash[i] : fpDuplicIdMap->Hash(fKeyBuffer.data());
     // The first pass adds every new key in the same lookup.
     payload = fPassInd == 0 ? fpDuplicIdMap->Insert(fKeyBuffer.data(), h, &added)
                             : fpDuplicIdMap->Contains(fKeyBuffer.data(), h);
@@ -304,54 +302,57 @@ void VDTProcAdapter::CountFirstPassKey(double* payload, bool added, long c) {
   }
 }
 
-void VDTProcAdapter::FirstPassBlock(size_t begin, size_t end) {
-  // The keys and their hashes first, then the map in case order, each insertion fetching
-  // the slot of the key 16 cases on and the entry of the key 8 cases on.
-  constexpr size_t kAhead = 16;
-  const size_t n = end - begin;
-  const size_t cells = static_cast<size_t>(fNCaseIdObs);
-  fBlockKeys.resize(n * cells);
-  fBlockHash.resize(n);
-  fBlockLookup.resize(n);
-  const int split = GetSplitGroupNumber();
-  for (size_t i = 0; i < n; ++i) {
-    OBS* key = &fBlockKeys[i * cells];
-    fBlockLookup[i] = KeyOfRow(begin + i, split, key);
-    fBlockHash[i] = fBlockLookup[i] ? fpDuplicIdMap->Hash(key) : 0;
-  }
-  for (size_t i = 0; i < n; ++i) {
-    if (i + kAhead < n && fBlockLookup[i + kAhead]) fpDuplicIdMap->Prefetch(fBlockHash[i + kAhead]);
-    if (i + kAhead / 2 < n && fBlockLookup[i + kAhead / 2])
-      fpDuplicIdMap->PrefetchEntry(fBlockHash[i + kAhead / 2]);
-    if (!fBlockLookup[i]) continue;
-    bool added = false;
-    double* payload = fpDuplicIdMap->Insert(&fBlockKeys[i * cells], fBlockHash[i], &added);
-    CountFirstPassKey(payload, added, static_cast<long>(begin + i) + 1);
-  }
+const VDTProcAdapter::PreparedBlock* VDTProcAdapter::PreparedFor(size_t row) {
+  const PreparedBlock* p = &fPrepared[fCurrentPrepared];
+  if (row >= p->begin && row < p->end) return p;
+  const int next = (fCurrentPrepared + 1) % kPreparedBuffers;
+  p = &fPrepared[next];
+  if (row < p->begin || row >= p->end) return nullptr;
+  fCurrentPrepared = next;
+  return p;
 }
 
 void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
-  fBlockBegin = begin;
-  fBlockDone = false;
-  fBlockHash.clear();
-  fBlockLookup.clear();
   if (!fpDuplicIdMap) return;
-  if (fPassInd == 0) {
-    // The first pass has nothing to do but the duplicate step: it is done here for the
-    // whole block, and ProcessCase has nothing left.
-    FirstPassBlock(begin, end);
-    fBlockDone = true;
-    return;
-  }
-  fBlockHash.resize(end - begin);
-  fBlockLookup.resize(end - begin);
+  // Only the data and this call's buffer are touched: the cases of the buffer filled before
+  // may be processed meanwhile.
+  PreparedBlock& p = fPrepared[fNextPrepared];
+  fNextPrepared = (fNextPrepared + 1) % kPreparedBuffers;
+  const size_t n = end - begin;
+  const size_t cells = static_cast<size_t>(fNCaseIdObs);
+  p.begin = begin;
+  p.end = end;
+  p.keys.resize(n * cells);
+  p.hash.assign(n, 0);
+  p.lookup.assign(n, 0);
   const int split = GetSplitGroupNumber();
-  for (size_t r = begin; r < end; ++r) {
-    const bool lookup =
-        (fPassInd == 0 || fInDuplicGroup[r]) && KeyOfRow(r, split, fAheadKey.data());
-    fBlockLookup[r - begin] = lookup;
-    fBlockHash[r - begin] = lookup ? fpDuplicIdMap->Hash(fAheadKey.data()) : 0;
+  for (size_t i = 0; i < n; ++i) {
+    // The second pass looks up only the cases of duplicate groups.
+    if (fPassInd == 1 && !fInDuplicGroup[begin + i]) continue;
+    OBS* key = &p.keys[i * cells];
+    p.lookup[i] = KeyOfRow(begin + i, split, key);
+    if (p.lookup[i]) p.hash[i] = fpDuplicIdMap->Hash(key);
   }
+}
+
+size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
+  const PreparedBlock* p = fpDuplicIdMap && fPassInd == 0 ? PreparedFor(begin) : nullptr;
+  if (!p || end > p->end) return UAInputAdapter::ProcessCases(begin, end);
+  // The first pass: the prepared keys into the map in case order, each insertion fetching the
+  // slot of the key 16 cases on and the entry of the key 8 cases on.
+  constexpr size_t kAhead = 16;
+  const size_t cells = static_cast<size_t>(fNCaseIdObs);
+  const size_t last = end - p->begin;
+  for (size_t i = begin - p->begin; i < last; ++i) {
+    if (i + kAhead < last && p->lookup[i + kAhead]) fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
+    if (i + kAhead / 2 < last && p->lookup[i + kAhead / 2])
+      fpDuplicIdMap->PrefetchEntry(p->hash[i + kAhead / 2]);
+    if (!p->lookup[i]) continue;
+    bool added = false;
+    double* payload = fpDuplicIdMap->Insert(&p->keys[i * cells], p->hash[i], &added);
+    CountFirstPassKey(payload, added, static_cast<long>(p->begin + i) + 1);
+  }
+  return end - begin;
 }
 
 bool VDTProcAdapter::IsViolated(int outcomeCol) const {
@@ -415,6 +416,9 @@ void VDTProcAdapter::CheckRules() {
 }
 
 void VDTProcAdapter::PrepareNewSplit() {
+  // Blocks are prepared afresh in each split group.
+  for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;
+  fNextPrepared = fCurrentPrepared = 0;
   std::fill(fViolStandRules.begin(), fViolStandRules.end(), nullptr);
   std::fill(fViolCustRules.begin(), fViolCustRules.end(), nullptr);
   fGroupIdBase += fNDuplicGroups;

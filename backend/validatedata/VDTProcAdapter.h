@@ -36,8 +36,12 @@ class VDTProcAdapter : public UAInputAdapter {
   ~VDTProcAdapter() override;
 
   void SetOutput(VDTOutput* output);
-  // Hashes the duplicate keys of a block of cases before they come one by one.
+  // Builds and hashes the duplicate keys of a block of cases (those to be looked up) before
+  // they are processed; may run on a second thread while the block before is processed.
   void PrepareCases(size_t begin, size_t end) override;
+  // The first pass adds the prepared keys to the map a block at a time; the final pass takes
+  // the cases one by one.
+  size_t ProcessCases(size_t begin, size_t end) override;
   bool ProcessCase() override;
   void PrepareNewSplit() override;
 
@@ -79,8 +83,20 @@ class VDTProcAdapter : public UAInputAdapter {
   // The first pass's work on one complete key: its payload, whether the map just added it,
   // the case number.
   void CountFirstPassKey(double* payload, bool added, long c);
-  // The first pass over the cases of rows begin .. end-1, all at once.
-  void FirstPassBlock(size_t begin, size_t end);
+  // The keys and hashes PrepareCases made for a block of rows. Blocks are prepared into three
+  // buffers in turn while the cases come in the same order, so a block can be prepared (on
+  // another thread) while the one before is processed: the buffer being filled is neither the
+  // one being read nor the one read before it.
+  struct PreparedBlock {
+    size_t begin = 0;
+    size_t end = 0;
+    std::vector<OBS> keys;       // first pass: fNCaseIdObs cells per row
+    std::vector<uint64_t> hash;  // per row: the hash of its key when looked up
+    std::vector<char> lookup;    // per row: the key is to be looked up
+  };
+  // The prepared block holding `row` (moving on to the next buffer when the current one is
+  // done), or null.
+  const PreparedBlock* PreparedFor(size_t row);
   void CheckRules();
   bool IsViolated(int outcomeCol) const;
 
@@ -105,16 +121,13 @@ class VDTProcAdapter : public UAInputAdapter {
   ObsKeySpec fKeySpec;
   ObsVecMap* fpDuplicIdMap = nullptr;
   std::vector<OBS> fKeyBuffer;
-  std::vector<OBS> fAheadKey;  // scratch key for PrepareCases
+
   // Second pass: per row, whether its case belongs to a duplicate group.
   std::vector<bool> fInDuplicGroup;
-  // The prepared block: its first row and, per case, the hash of its key (complete ones
-  // that are to be looked up).
-  size_t fBlockBegin = 0;
-  std::vector<uint64_t> fBlockHash;
-  std::vector<char> fBlockLookup;
-  std::vector<OBS> fBlockKeys;  // first pass: the keys of the block, fNCaseIdObs cells each
-  bool fBlockDone = false;      // first pass: the prepared block's work is done
+  static constexpr int kPreparedBuffers = 3;
+  PreparedBlock fPrepared[kPreparedBuffers];
+  int fNextPrepared = 0;     // the buffer the next PrepareCases fills
+  int fCurrentPrepared = 0;  // the buffer the cases being processed come from
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

@@ -16,7 +16,8 @@ const OBS* UACaseValueReader::GetValue() const {
 bool UACaseValueReader::IsValid() const {
   size_t row = fpIt->Row();
   if (fpVar->IsString()) {
-    return fpVar->GetMissingValues().strings.empty() || !fpVar->IsUserMissing(fpVar->GetString(row));
+    return fpVar->GetMissingValues().strings.empty() ||
+           !fpVar->IsUserMissing(fpVar->GetString(row));
   }
   return fpVar->IsValidNumber(row);
 }

@@ -80,6 +80,16 @@ void UAInputAdapter::PrepareNewPass() {}
 void UAInputAdapter::PrepareNewSplit() {}
 void UAInputAdapter::PrepareCases(size_t, size_t) {}
 
+size_t UAInputAdapter::ProcessCases(size_t begin, size_t end) {
+  const bool first = fFirstOfSplit;
+  for (size_t r = begin; r < end; ++r) {
+    SetCurrentCase(r, first && r == begin);
+    if (!PreprocessCase()) continue;
+    if (!ProcessCase()) return r - begin;
+  }
+  return end - begin;
+}
+
 void UAInputAdapter::SetSplitFile(BpProcedure* procedure, bool, bool, bool) {
   fpSplitProcedure = procedure;
 }

@@ -45,8 +45,15 @@ class UAInputAdapter {
   // Called before the first case of each split group.
   virtual void PrepareNewSplit();
   // Called before the cases of rows begin .. end-1 (consecutive, of one split group) are
-  // handed to ProcessCase one by one, so that an adapter can look at them all first.
+  // processed, so that an adapter can look at them all first. The iterator may call it on a
+  // second thread while it processes the cases prepared before: it may read the data and
+  // keep what it finds for those rows, and touch nothing the processing touches.
   virtual void PrepareCases(size_t begin, size_t end);
+  // The work on the prepared cases of rows begin .. end-1 of the current split group, in
+  // order, the current case set to each in turn: PreprocessCase (false skips the case) and
+  // ProcessCase. Answers how many cases were done before one failed, end - begin when none
+  // did. The first case's first-of-split flag is set by the caller.
+  virtual size_t ProcessCases(size_t begin, size_t end);
 
   // EncodeCatVars and GetContVars for one record field p and the rows begin .. end-1 at once:
   // the value of row r goes to out[r - begin]. Fields share no state, so two threads may code

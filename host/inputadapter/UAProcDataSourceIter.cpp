@@ -116,17 +116,51 @@ bool UAProcDataSourceIter::NewSplit() {
   return true;
 }
 
+void UAProcDataSourceIter::EnsurePrepared() {
+  if (fRow < fPreparedEnd) return;
+  fPreparedEnd = std::min(fGroupEnd, fRow + kBlockSize);
+  fpAdapter->PrepareCases(fRow, fPreparedEnd);
+  fpProgress->Add(fPreparedEnd - fRow);
+}
+
+size_t UAProcDataSourceIter::RunCases(size_t end) {
+  const size_t begin = fRow;
+  fpAdapter->SetCurrentCase(begin, begin == fGroupStart);
+  const size_t done = fpAdapter->ProcessCases(begin, end);
+  if (done < end - begin) {
+    // The case that failed has been read, but ends what was read before it.
+    fFailReason = 3;
+    fRow = begin + done + 1;
+    return begin + done;
+  }
+  fRow = end;
+  return end;
+}
+
 void UAProcDataSourceIter::Next() {
   if (!HasMore()) return;
-  if (fRow >= fPreparedEnd) {
-    fPreparedEnd = std::min(fGroupEnd, fRow + kBlockSize);
-    fpAdapter->PrepareCases(fRow, fPreparedEnd);
-    fpProgress->Add(fPreparedEnd - fRow);
+  EnsurePrepared();
+  RunCases(fRow + 1);
+}
+
+bool UAProcDataSourceIter::NextCases() {
+  if (!HasMore() || fFailReason == 3) return false;
+  if (fPrepareAhead) {
+    fWorker.Wait();
+    fPrepareAhead = false;
   }
-  fpAdapter->SetCurrentCase(fRow, fRow == fGroupStart);
-  ++fRow;
-  if (!fpAdapter->PreprocessCase()) return;
-  if (!fpAdapter->ProcessCase()) fFailReason = 3;
+  EnsurePrepared();
+  const size_t end = fPreparedEnd;
+  // The next block is prepared on the second thread while these cases are processed.
+  if (end < fGroupEnd) {
+    const size_t next = std::min(fGroupEnd, end + kBlockSize);
+    fPrepareAhead = true;
+    fWorker.Start([this, end, next] { fpAdapter->PrepareCases(end, next); });
+    fpProgress->Add(next - end);
+    fPreparedEnd = next;
+  }
+  RunCases(end);
+  return fFailReason != 3;
 }
 
 bool UAProcDataSourceIter::NextRecord() {
@@ -180,13 +214,8 @@ void UAProcDataSourceIter::ReadBlock(int b) {
   block.nRecords = 0;
   if (!HasMore() || fFailReason == 3) return;
   const size_t begin = fRow;
-  const size_t last = std::min(fGroupEnd, begin + kBlockSize);
-  size_t end = begin;
-  while (end < last) {
-    Next();
-    if (fFailReason == 3) break;
-    ++end;
-  }
+  EnsurePrepared();
+  const size_t end = RunCases(std::min(fPreparedEnd, begin + kBlockSize));
   if (end == begin) return;
   fBlockBegin[b] = begin;
   block.nRecords = static_cast<int>(end - begin);
@@ -269,6 +298,10 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
 }
 
 void UAProcDataSourceIter::FinishBlocks() {
+  if (fPrepareAhead) {
+    fWorker.Wait();
+    fPrepareAhead = false;
+  }
   if (!fAheadPending) return;
   fWorker.Wait();
   fAheadPending = false;

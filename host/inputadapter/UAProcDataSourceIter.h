@@ -24,6 +24,7 @@
 //  3. each of the two block buffers holds kBlockSize values per record field;
 //  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
 //     except the coding of the fields the block's split gives the caller (EncodeField);
+//     while fPrepareAhead, it only runs the adapter's PrepareCases;
 //  5. a field is coded by one thread at a time, block after block in order: fCallerCodes
 //     changes only while the second thread is idle.
 class UAProcDataSourceIter {
@@ -43,6 +44,10 @@ class UAProcDataSourceIter {
   bool HasMore() const { return fOpen && fRow < fGroupEnd; }
   // Reads one case and runs the adapter on it. Sets fail reason 3 when the adapter fails.
   void Next();
+  // Reads the next cases of the split group, up to a block, and runs the adapter on them
+  // (ProcessCases), while the second thread prepares the block after them (PrepareCases).
+  // False when the group had no case left or the adapter failed (fail reason 3).
+  bool NextCases();
   // 0 none, 1 no cases to read, 3 the pass failed.
   int GetFailReason() const { return fFailReason; }
 
@@ -78,6 +83,11 @@ class UAProcDataSourceIter {
   size_t GroupEnd(size_t start) const;
   void MakeSplitLabels(size_t row);
   void PublishSplit(bool on);
+  // Prepares the cases from fRow on, up to a block, unless they are prepared.
+  void EnsurePrepared();
+  // Runs the adapter on the prepared cases fRow .. end-1; answers the row after the last case
+  // done (fRow moves past a case that failed, and the fail reason is set).
+  size_t RunCases(size_t end);
   // Runs the adapter on the next cases of the group (at most a block) and codes the fields
   // of their records that are not the caller's into block b.
   void ReadBlock(int b);
@@ -123,7 +133,8 @@ class UAProcDataSourceIter {
   std::vector<double*> fBlockColumns[2];  // each block's columns, writable
   size_t fBlockBegin[2] = {0, 0};         // each block's first row
   int fCurrentBlock = 0;
-  bool fAheadPending = false;
+  bool fAheadPending = false;  // the second thread reads the next block (NextBlock)
+  bool fPrepareAhead = false;  // the second thread prepares the next cases (NextCases)
   // The split of the coding between the threads: per field, whether the caller codes it (in
   // NextBlock) rather than the second thread (with the block's cases). String categories
   // start on the caller's side, the rest on the other; Rebalance moves fields by measured
