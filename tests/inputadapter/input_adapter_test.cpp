@@ -291,3 +291,41 @@ TEST(ProcIterator, FieldsChangingThreadsBetweenBlocksKeepTheirCodes) {
   CheckBlocksAgainstReference();
   UAProcDataSourceIter::MoveEveryBlockForTesting(false);
 }
+
+TEST(ProcIterator, ACaseThatFailsInTheMiddleOfABlockEndsTheReadingBeforeIt) {
+  // Case 5000 fails: it lies in the second block of the first split group.
+  const size_t n = 3 * 5 * UAProcDataSourceIter::kBlockSize;
+  ZIRA_DataSource ds = MakeLargeData(n);
+  UAVarValidSpecs specs(true, true, true);
+  std::vector<int32_t> pos;
+  specs.AddVariables({1, 3}, &pos, {true, false});
+  specs.SetCaseCount();
+
+  RecordingAdapter byBlock(&specs, &ds);
+  byBlock.failAt = 5000;
+  UAProcDataSourceIter blocks(&byBlock, true);
+  ASSERT_TRUE(blocks.NewSplit());
+  size_t records = 0;
+  while (const MCCommon::RecordBlock* b = blocks.NextBlock())
+    records += static_cast<size_t>(b->nRecords);
+  blocks.FinishBlocks();
+  EXPECT_EQ(records, 4999u);
+  EXPECT_EQ(blocks.GetFailReason(), 3);
+  ASSERT_EQ(byBlock.cases.size(), 5000u);  // every case up to the one that failed, once
+  EXPECT_EQ(byBlock.cases.back().caseNumber, 5000);
+
+  RecordingAdapter byCases(&specs, &ds);
+  byCases.failAt = 5000;
+  UAProcDataSourceIter cases(&byCases, true);
+  ASSERT_TRUE(cases.NewSplit());
+  int calls = 0;
+  while (cases.NextCases()) ++calls;
+  cases.FinishBlocks();
+  EXPECT_EQ(calls, 1);  // the first block; the second fails
+  EXPECT_EQ(cases.GetFailReason(), 3);
+  ASSERT_EQ(byCases.cases.size(), 5000u);
+  for (size_t i = 0; i < byCases.cases.size(); ++i)
+    ASSERT_EQ(byCases.cases[i].caseNumber, static_cast<long>(i) + 1);
+  EXPECT_TRUE(byCases.cases[0].first);
+  EXPECT_FALSE(byCases.cases[1].first);
+}
