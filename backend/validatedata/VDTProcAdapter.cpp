@@ -50,7 +50,18 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
   fCaseValueReaders.reserve(static_cast<size_t>(nCols));
   for (int c = 0; c < nCols; ++c) {
     fCaseValueReaders.push_back(std::make_unique<UACaseValueReader>(GetCaseIterator(), c, false));
-    fColumnVars.push_back(Data().GetVariable(c));
+    const ZIRA_Variable* v = Data().GetVariable(c);
+    ColumnView view;
+    view.var = v;
+    if (v->IsString()) {
+      view.cells = v->StringBuffer().data();
+      view.cellWidth = static_cast<size_t>(v->GetCellWidth());
+      view.width = v->GetType();
+    } else {
+      view.numbers = v->Numbers().data();
+      view.userMissing = !v->GetMissingValues().Empty();
+    }
+    fColumns.push_back(view);
   }
 
   fAnalysVarPos.assign(static_cast<size_t>(nCols), -1);
@@ -88,6 +99,16 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
     }
   }
 
+  auto addOutcome = [this](int col) {
+    if (col < 0 || !fColumns[static_cast<size_t>(col)].numbers) return;
+    if (std::find(fOutcomeCols.begin(), fOutcomeCols.end(), col) == fOutcomeCols.end())
+      fOutcomeCols.push_back(col);
+  };
+  for (int i = 0; i < s.GetNStandRules(); ++i)
+    addOutcome((*s.GetStandRuleSpecs())[static_cast<size_t>(i)].GetOutcomeVarInd());
+  for (int k = 0; k < s.GetNCustRules(); ++k)
+    addOutcome((*s.GetCustRuleSpecs())[static_cast<size_t>(k)].GetOutcomeVarInd());
+
   if (duplicMap) {
     VDT_ASSERT(s.GetDuplicIdCheck() || fDuplicIdVar >= 0 || fPassInd == 0);
     fpDuplicIdMap = duplicMap;
@@ -110,21 +131,11 @@ void VDTProcAdapter::SetOutput(VDTOutput* output) {
   fpOutput = output;
 }
 
-bool VDTProcAdapter::IsMissingOrBlank(int column) const {
-  return MissingOrBlankAt(column, GetCaseIterator()->Row());
-}
-
-bool VDTProcAdapter::MissingOrBlankAt(int column, size_t row) const {
-  const ZIRA_Variable& v = *fColumnVars[static_cast<size_t>(column)];
-  if (!v.IsString()) return !v.IsValidNumber(row);
-  return v.IsBlank(row);
-}
-
 bool VDTProcAdapter::KeyOfRow(size_t row, int split, OBS* key) const {
   const auto& ids = *fpVDTValidSpecs->GetCaseIdVarList();
   size_t k = 0;
   for (size_t i = 0; i < ids.size(); ++i) {
-    const ZIRA_Variable& v = *fColumnVars[static_cast<size_t>(ids[i])];
+    const ZIRA_Variable& v = *fColumns[static_cast<size_t>(ids[i])].var;
     if (MissingOrBlankAt(ids[i], row)) return false;
     const int cells = fKeySpec[i].cells;
     const void* from = v.IsString() ? static_cast<const void*>(v.GetStringCell(row))
@@ -357,12 +368,24 @@ size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
 
 bool VDTProcAdapter::IsViolated(int outcomeCol) const {
   if (outcomeCol < 0) return false;
-  const ZIRA_Variable& v = *fColumnVars[static_cast<size_t>(outcomeCol)];
-  const size_t row = GetCaseIterator()->Row();
-  return !v.IsString() && v.IsValidNumber(row) && v.GetNumber(row) == 1.0;
+  const ColumnView& c = fColumns[static_cast<size_t>(outcomeCol)];
+  if (!c.numbers) return false;
+  const double x = c.numbers[GetCaseIterator()->Row()];
+  return x == 1.0 && !(c.userMissing && c.var->IsUserMissing(x));
+}
+
+bool VDTProcAdapter::AnyOutcomeIsOne(size_t row) const {
+  for (int col : fOutcomeCols)
+    if (fColumns[static_cast<size_t>(col)].numbers[row] == 1.0) return true;
+  return false;
 }
 
 void VDTProcAdapter::CheckRules() {
+  if (!AnyOutcomeIsOne(GetCaseIterator()->Row())) {
+    // No rule broken: nothing counted, nothing reported.
+    if (fRuleViolVar >= 0) GetCaseIterator()->SetColumnValue(fRuleViolVar, 0.0);
+    return;
+  }
   const VDTValidSpecs& s = *fpVDTValidSpecs;
   bool report = s.GetCaseReportDisplay();
   std::fill(fViolStandRules.begin(), fViolStandRules.end(), nullptr);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/data/ZIRA_Variable.h"
 #include "host/index/ObsVecMap.h"
 #include "host/inputadapter/UACaseValueReader.h"
 #include "host/inputadapter/UAInputAdapter.h"
@@ -45,7 +46,9 @@ class VDTProcAdapter : public UAInputAdapter {
   bool ProcessCase() override;
   void PrepareNewSplit() override;
 
-  bool IsMissingOrBlank(int column) const;
+  bool IsMissingOrBlank(int column) const {
+    return MissingOrBlankAt(column, GetCaseIterator()->Row());
+  }
   // The empty-case and incomplete-identifier steps on their own (the current case).
   bool CheckEmptyCase();
   bool CheckIncompleteId();
@@ -75,8 +78,28 @@ class VDTProcAdapter : public UAInputAdapter {
 
  private:
   void Init(ObsVecMap* duplicMap);
-  // Whether a column's value at `row` is missing (numeric) or all blanks (string).
-  bool MissingOrBlankAt(int column, size_t row) const;
+  // What the checks of every case read of a data column, at hand without calls.
+  struct ColumnView {
+    const ZIRA_Variable* var = nullptr;
+    const double* numbers = nullptr;  // a numeric column's values
+    const char* cells = nullptr;      // a string column's cells
+    size_t cellWidth = 0;
+    int width = 0;             // a string's declared width: the bytes the blank test reads
+    bool userMissing = false;  // a numeric column with user-missing values
+  };
+  // Whether a column's value at `row` is missing (system- or user-missing number) or all
+  // blanks (string).
+  bool MissingOrBlankAt(int column, size_t row) const {
+    const ColumnView& c = fColumns[static_cast<size_t>(column)];
+    if (c.numbers) {
+      const double x = c.numbers[row];
+      return x == MCMV::gMissingValue || (c.userMissing && c.var->IsUserMissing(x));
+    }
+    const char* cell = c.cells + row * c.cellWidth;
+    for (int i = 0; i < c.width; ++i)
+      if (cell[i] != ' ') return false;
+    return true;
+  }
   // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells); false
   // when one of its identifiers is missing or blank.
   bool KeyOfRow(size_t row, int split, OBS* key) const;
@@ -98,13 +121,19 @@ class VDTProcAdapter : public UAInputAdapter {
   // done), or null.
   const PreparedBlock* PreparedFor(size_t row);
   void CheckRules();
+  // Whether the current case breaks the rule of an outcome column: its value is exactly 1
+  // and valid.
   bool IsViolated(int outcomeCol) const;
+  // Whether some outcome column of the rules in use holds 1 at `row` (a case without breaks
+  // them all: most cases).
+  bool AnyOutcomeIsOne(size_t row) const;
 
   const VDTValidSpecs* fpVDTValidSpecs;
   VDTOutput* fpOutput = nullptr;
   int fPassInd = 0;
   std::vector<std::unique_ptr<UACaseValueReader>> fCaseValueReaders;
-  std::vector<const ZIRA_Variable*> fColumnVars;  // per data column, for reading any row
+  std::vector<ColumnView> fColumns;  // per data column, for reading any row
+  std::vector<int> fOutcomeCols;     // the numeric outcome columns of the rules in use
   std::vector<int> fAnalysVarPos;
   std::vector<const VDTRuleSpecs*> fViolStandRules;
   std::vector<const VDTRuleSpecs*> fStandRules;

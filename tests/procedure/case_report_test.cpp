@@ -76,6 +76,23 @@ TEST(CaseReport, OnlyAnOutcomeOfExactlyOneIsAViolation) {
             (std::vector<std::string>{"1"}));
 }
 
+TEST(CaseReport, AnOutcomeOfOneThatIsUserMissingIsNoViolation) {
+  DatasetBuilder b(3);
+  const int x = b.Num("x", {1, 2, 3});
+  const int y = b.Num("y", {1, 2, 3});
+  b.Outcome("ox", {1, 0, 1});
+  const int oy = b.Outcome("oy", {1, 1, 0});
+  ZiraMissingValues one;
+  one.values = {1};
+  b.data.GetVariable(oy)->SetMissingValues(one);
+  b.StandardRules({RangeRule("R")});
+  b.Refer(x, {{1, "ox"}});
+  b.Refer(y, {{1, "oy"}});
+  ProcedureRun run(b.data);
+  run.Run("VALIDATEDATA VARIABLES=x y /VARCHECKS STATUS=OFF /SAVE RULEVIOLATIONS.");
+  EXPECT_THAT(run.Column("ValidationRuleViolations"), ElementsAre(1, 0, 1));
+}
+
 TEST(CaseReport, FirstNThreeOfTenShowsThreeRowsAndOneNoteAndNoLimitShowsEveryCase) {
   for (const char* limit : {"FIRSTN(3)", "NONE"}) {
     ProcedureRun run(EveryCaseBreaksOneRule(10).data);
