@@ -337,6 +337,13 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   p.hash.assign(n, 0);
   p.lookup.assign(n, 0);
   const int split = GetSplitGroupNumber();
+  if (fPassInd == 0) {
+    // The first pass stores at most one new entry per case: the room of this block's entries
+    // is backed with memory here, often on the second thread, instead of page by page as the
+    // map fills.
+    fpDuplicIdMap->PrefaultEntries(fPrefaultedEntries, fPrefaultedEntries + n);
+    fPrefaultedEntries += n;
+  }
   for (size_t i = 0; i < n; ++i) {
     // The second pass looks up only the cases of duplicate groups.
     if (fPassInd == 1 && !fInDuplicGroup[begin + i]) continue;

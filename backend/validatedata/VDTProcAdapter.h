@@ -155,8 +155,9 @@ class VDTProcAdapter : public UAInputAdapter {
   std::vector<bool> fInDuplicGroup;
   static constexpr int kPreparedBuffers = 3;
   PreparedBlock fPrepared[kPreparedBuffers];
-  int fNextPrepared = 0;     // the buffer the next PrepareCases fills
-  int fCurrentPrepared = 0;  // the buffer the cases being processed come from
+  int fNextPrepared = 0;          // the buffer the next PrepareCases fills
+  int fCurrentPrepared = 0;       // the buffer the cases being processed come from
+  size_t fPrefaultedEntries = 0;  // first pass: map entries backed with memory so far
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

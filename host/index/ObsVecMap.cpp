@@ -1,5 +1,6 @@
 #include "host/index/ObsVecMap.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -98,6 +99,14 @@ void ObsVecMap::Reserve(size_t n) {
   size_t slots = fSlots.size();
   while (slots * 3 < 4 * n + 4) slots *= 2;
   if (slots > fSlots.size()) Rehash(slots);
+}
+
+void ObsVecMap::PrefaultEntries(size_t from, size_t to) const {
+  const size_t cell = static_cast<size_t>(CellSize());
+  to = std::min(to, fEntries.capacity() / cell);
+  if (from >= to) return;
+  PrefaultForWrite(const_cast<OBS*>(fEntries.data()) + from * cell,
+                   (to - from) * cell * sizeof(OBS));
 }
 
 void ObsVecMap::Grow() { Rehash(fSlots.size() * 2); }
