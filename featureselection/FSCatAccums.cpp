@@ -73,6 +73,11 @@ void FSCatAccumBase::DisplayHead(std::ostream& os) const {
 
 // ---- FSCatAccum ----
 
+void FSCatAccum::AddValues(const double* values, const double* w, const char* use, int n,
+                           bool categorical, char* valid) {
+  FSAddBlock(*this, values, w, use, n, categorical, valid);
+}
+
 void FSCatAccum::AddValue(double predictor, double w, bool countCategories) {
   if (!(w > 0)) return;
   const std::int32_t c = FSTruncCategory(predictor);

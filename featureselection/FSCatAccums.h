@@ -54,10 +54,12 @@ class FSCatAccumBase : public IFSPredTargetAccum {
 // the counts into the map, and a map that has become dense enough moves back to a table.
 // Invariants: 1. while fDenseOn, the table holds every count and fPredCounts is a copy of it
 //                whenever fMapStale is false; otherwise the table is empty.
-class FSCatAccum : public FSCatAccumBase {
+class FSCatAccum final : public FSCatAccumBase {
  public:
   void AddRecord(double, double, double) override {}
   void AddValue(double predictor, double w, bool countCategories) override;
+  void AddValues(const double* values, const double* w, const char* use, int n, bool categorical,
+                 char* valid) override;
   void Finalize() override {}
   void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
   FSAccumClass GetClassCode() const override { return kFSClassCatAccum; }

@@ -212,7 +212,15 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
     isCat[static_cast<std::size_t>(j)] = fpSettings->IsPredictorCategorical(j);
     accums[static_cast<std::size_t>(j)] = fvpAccum[static_cast<std::size_t>(j)].get();
   }
-  std::vector<const double*> values;  // per predictor: its column in the block, or null
+  // The predictors with an accumulator, categorical and continuous.
+  std::vector<int> catPreds, contPreds;
+  for (int j = 0; j < fNumPreds; ++j) {
+    if (!accums[static_cast<std::size_t>(j)]) continue;
+    (isCat[static_cast<std::size_t>(j)] ? catPreds : contPreds).push_back(j);
+  }
+  std::vector<const double*> values;  // per continuous predictor: its column, or null
+  std::vector<char> valid;            // per record of the block: some predictor's value is valid
+  std::vector<double> missing;        // the values of a field the block lacks
   std::vector<double> weight;         // per record of the block: its weight
   std::vector<char> use;  // per record of the block: read (valid weight, within the limit)
   RecordBatches blocks(it);
@@ -240,30 +248,44 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
         use[i] = 0;
       }
     }
-    // Record by record, as the record loop does: the running means of the predictors are
-    // independent chains, and taking them in turn lets the processor overlap them.
-    values.resize(static_cast<std::size_t>(fNumPreds));
-    for (int j = 0; j < fNumPreds; ++j) {
+    // Categorical predictors one at a time over the block (a count has no chain of updates
+    // to wait on); continuous ones record by record, as the record loop does: their running
+    // means are independent chains, and taking them in turn lets the processor overlap them.
+    // Each accumulator sees its values in record order either way.
+    valid.assign(static_cast<std::size_t>(n), 0);
+    for (int j : catPreds) {
       const int col = cols[static_cast<std::size_t>(j)];
-      values[static_cast<std::size_t>(j)] = col < nFields ? block->columns[col] : nullptr;
+      const double* column = col < nFields ? block->columns[col] : nullptr;
+      if (!column) {
+        missing.resize(static_cast<std::size_t>(n), MCMV::gMissingValue);
+        column = missing.data();
+      }
+      accums[static_cast<std::size_t>(j)]->AddValues(column, weight.data(), use.data(), n, true,
+                                                     valid.data());
+    }
+    values.resize(contPreds.size());
+    for (std::size_t k = 0; k < contPreds.size(); ++k) {
+      const int col = cols[static_cast<std::size_t>(contPreds[k])];
+      values[k] = col < nFields ? block->columns[col] : nullptr;
     }
     for (int i = 0; i < n; ++i) {
       if (!use[i]) continue;
       const double w = weight[i];
-      bool valid = false;
-      for (int j = 0; j < fNumPreds; ++j) {
-        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
-        if (!a) continue;
-        const double* column = values[static_cast<std::size_t>(j)];
-        const double v = column ? column[i] : MCMV::gMissingValue;
-        if (isCat[static_cast<std::size_t>(j)] ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+      for (std::size_t k = 0; k < contPreds.size(); ++k) {
+        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(contPreds[k])];
+        const double v = values[k] ? values[k][i] : MCMV::gMissingValue;
+        if (FSIsContMissing(v)) {
           a->AddMissing(w);
         } else {
-          valid = true;
+          valid[static_cast<std::size_t>(i)] = 1;
           a->AddValue(v, w, true);
         }
       }
-      if (valid) {
+    }
+    for (int i = 0; i < n; ++i) {
+      if (!use[i]) continue;
+      const double w = weight[i];
+      if (valid[static_cast<std::size_t>(i)]) {
         fNoValidData = false;
         fWeightedValid += w;
         ++fValid;

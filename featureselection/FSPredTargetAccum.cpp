@@ -5,6 +5,11 @@
 #include "featureselection/FSCatAccums.h"
 #include "featureselection/FSContAccums.h"
 
+void IFSPredTargetAccum::AddValues(const double* values, const double* w, const char* use, int n,
+                                   bool categorical, char* valid) {
+  FSAddBlock(*this, values, w, use, n, categorical, valid);
+}
+
 bool IFSPredTargetAccum::GetCriterion(int criterion, double& value, double& second, double& third,
                                       double& fourth) const {
   value = second = third = fourth = MCMV::gMissingValue;

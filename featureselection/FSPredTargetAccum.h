@@ -49,6 +49,23 @@ inline bool FSIsCatMissing(double x) {
          static_cast<std::int32_t>(x) == -1;
 }
 
+// The loop of AddValues over a block; for a final class `Accum` its AddMissing and AddValue
+// are called without dispatch.
+template <class Accum>
+void FSAddBlock(Accum& a, const double* values, const double* w, const char* use, int n,
+                bool categorical, char* valid) {
+  for (int i = 0; i < n; ++i) {
+    if (!use[i]) continue;
+    const double v = values[i];
+    if (categorical ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+      a.AddMissing(w[i]);
+    } else {
+      valid[i] = 1;
+      a.AddValue(v, w[i], true);
+    }
+  }
+}
+
 class IFSPredTargetAccum {
  public:
   virtual ~IFSPredTargetAccum() = default;
@@ -58,6 +75,12 @@ class IFSPredTargetAccum {
   virtual void AddMissing(double w) = 0;
   // One valid case without a target; the four classes with a target do nothing.
   virtual void AddValue(double predictor, double w, bool countCategories) = 0;
+  // The cases i = 0 .. n-1 of a block without a target, in order, those with use[i] set: a
+  // missing value (by the categorical or the continuous test) goes to AddMissing(w[i]), any
+  // other to AddValue(value, w[i], true) and sets valid[i]. The same as those calls one by
+  // one; a class may make it one call per block instead of one per value.
+  virtual void AddValues(const double* values, const double* w, const char* use, int n,
+                         bool categorical, char* valid);
   virtual bool IsAllMissing() const = 0;
   virtual bool IsConstant() const = 0;
   // The first failed screening rule (FSDeleteReason 3 to 8), 0 when none.
