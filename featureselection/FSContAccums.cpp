@@ -14,21 +14,6 @@ constexpr double kMiss = MCMV::gMissingValue;
 
 // ---- FSContAccumBase ----
 
-void FSContAccumBase::AddMissing(double w) {
-  if (!(w > 0)) return;
-  fTotal += w;
-  fMissing += w;
-}
-
-void FSContAccumBase::TrackConstant(double x) {
-  if (!fConstant) return;
-  if (fFirst == kMiss) {
-    fFirst = x;
-  } else if (x != fFirst) {
-    fConstant = false;
-  }
-}
-
 int FSContAccumBase::GetFirstDeletionReason(const FSSettings& s) const {
   return FSCheckContRules(s, FSContRuleInput{fTotal, fMissing, GetStdDev(), GetMean()}, nullptr);
 }
@@ -69,13 +54,6 @@ void FSContAccumBase::DisplayHead(std::ostream& os) const {
 }
 
 // ---- FSContAccum ----
-
-void FSContAccum::AddValue(double x, double w, bool accumulateMoments) {
-  if (!(w > 0)) return;
-  TrackConstant(x);
-  if (accumulateMoments) FSWeightedUpdate(x, w, fTotal - fMissing, fMean, fM2);
-  fTotal += w;
-}
 
 void FSContAccum::Finalize() {
   const double W = fTotal - fMissing;

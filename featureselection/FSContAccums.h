@@ -11,7 +11,11 @@
 //             2. fFirst is system-missing exactly while no valid value was added.
 class FSContAccumBase : public IFSPredTargetAccum {
  public:
-  void AddMissing(double w) override;
+  void AddMissing(double w) override {
+    if (!(w > 0)) return;
+    fTotal += w;
+    fMissing += w;
+  }
   bool IsAllMissing() const override { return fMissing == fTotal; }
   bool IsConstant() const override { return fConstant; }
   int GetFirstDeletionReason(const FSSettings& s) const override;
@@ -27,7 +31,14 @@ class FSContAccumBase : public IFSPredTargetAccum {
   virtual double GetMean() const = 0;
 
  protected:
-  void TrackConstant(double x);
+  void TrackConstant(double x) {
+    if (!fConstant) return;
+    if (fFirst == MCMV::gMissingValue) {
+      fFirst = x;
+    } else if (x != fFirst) {
+      fConstant = false;
+    }
+  }
   void WriteHead(FSFieldSink& out) const;
   void ReadHead(FSFieldSource& in, const char* cls);
   void DisplayHead(std::ostream& os) const;
@@ -39,10 +50,15 @@ class FSContAccumBase : public IFSPredTargetAccum {
 };
 
 // Continuous predictor, no target: mean, M2 and (after Finalize) variance.
-class FSContAccum : public FSContAccumBase {
+class FSContAccum final : public FSContAccumBase {
  public:
   void AddRecord(double, double, double) override {}
-  void AddValue(double predictor, double w, bool accumulateMoments) override;
+  void AddValue(double x, double w, bool accumulateMoments) override {
+    if (!(w > 0)) return;
+    TrackConstant(x);
+    if (accumulateMoments) FSWeightedUpdate(x, w, fTotal - fMissing, fMean, fM2);
+    fTotal += w;
+  }
   void Finalize() override;
   void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
   FSAccumClass GetClassCode() const override { return kFSClassContAccum; }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 
+#include "featureselection/FSContAccums.h"
 #include "featureselection/FSPredictorSet.h"
 
 namespace {
@@ -90,6 +91,28 @@ class RecordBatches {
   std::vector<std::vector<double>> fColumns;
   MCCommon::RecordBlock fBlock;
 };
+
+// Continuous predictors of a block record by record: their running means are independent
+// chains, and taking them in turn lets the processor overlap them. `Accum` is FSContAccum when
+// every accumulator is one (the calls then need no dispatch), else the interface.
+template <class Accum>
+void AddRecordByRecord(const std::vector<Accum*>& accums, const std::vector<const double*>& columns,
+                       int n, const double* weight, const char* use, char* valid) {
+  const std::size_t k = accums.size();
+  for (int i = 0; i < n; ++i) {
+    if (!use[i]) continue;
+    const double w = weight[i];
+    for (std::size_t q = 0; q < k; ++q) {
+      const double v = columns[q][i];
+      if (FSIsContMissing(v)) {
+        accums[q]->AddMissing(w);
+      } else {
+        valid[i] = 1;
+        accums[q]->AddValue(v, w, true);
+      }
+    }
+  }
+}
 
 }  // namespace
 
@@ -218,7 +241,14 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
     if (!accums[static_cast<std::size_t>(j)]) continue;
     (isCat[static_cast<std::size_t>(j)] ? catPreds : contPreds).push_back(j);
   }
-  std::vector<const double*> values;  // per continuous predictor: its column, or null
+  std::vector<IFSPredTargetAccum*> contAccums;
+  std::vector<FSContAccum*> contFast;  // the same, when every one is an FSContAccum
+  for (int j : contPreds) {
+    IFSPredTargetAccum* a = accums[static_cast<std::size_t>(j)];
+    contAccums.push_back(a);
+    if (a->GetClassCode() == kFSClassContAccum) contFast.push_back(static_cast<FSContAccum*>(a));
+  }
+  std::vector<const double*> values;  // per continuous predictor: its column
   std::vector<char> valid;            // per record of the block: some predictor's value is valid
   std::vector<double> missing;        // the values of a field the block lacks
   std::vector<double> weight;         // per record of the block: its weight
@@ -249,38 +279,25 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
       }
     }
     // Categorical predictors one at a time over the block (a count has no chain of updates
-    // to wait on); continuous ones record by record, as the record loop does: their running
-    // means are independent chains, and taking them in turn lets the processor overlap them.
-    // Each accumulator sees its values in record order either way.
-    valid.assign(static_cast<std::size_t>(n), 0);
-    for (int j : catPreds) {
+    // to wait on), continuous ones record by record. Each accumulator sees its values in
+    // record order either way.
+    if (missing.size() < static_cast<std::size_t>(n))
+      missing.resize(static_cast<std::size_t>(n), MCMV::gMissingValue);
+    auto columnOf = [&](int j) {
       const int col = cols[static_cast<std::size_t>(j)];
-      const double* column = col < nFields ? block->columns[col] : nullptr;
-      if (!column) {
-        missing.resize(static_cast<std::size_t>(n), MCMV::gMissingValue);
-        column = missing.data();
-      }
-      accums[static_cast<std::size_t>(j)]->AddValues(column, weight.data(), use.data(), n, true,
-                                                     valid.data());
-    }
+      if (col < nFields && block->columns[col]) return block->columns[col];
+      return static_cast<const double*>(missing.data());
+    };
+    valid.assign(static_cast<std::size_t>(n), 0);
+    for (int j : catPreds)
+      accums[static_cast<std::size_t>(j)]->AddValues(columnOf(j), weight.data(), use.data(), n,
+                                                     true, valid.data());
     values.resize(contPreds.size());
-    for (std::size_t k = 0; k < contPreds.size(); ++k) {
-      const int col = cols[static_cast<std::size_t>(contPreds[k])];
-      values[k] = col < nFields ? block->columns[col] : nullptr;
-    }
-    for (int i = 0; i < n; ++i) {
-      if (!use[i]) continue;
-      const double w = weight[i];
-      for (std::size_t k = 0; k < contPreds.size(); ++k) {
-        IFSPredTargetAccum* a = accums[static_cast<std::size_t>(contPreds[k])];
-        const double v = values[k] ? values[k][i] : MCMV::gMissingValue;
-        if (FSIsContMissing(v)) {
-          a->AddMissing(w);
-        } else {
-          valid[static_cast<std::size_t>(i)] = 1;
-          a->AddValue(v, w, true);
-        }
-      }
+    for (std::size_t k = 0; k < contPreds.size(); ++k) values[k] = columnOf(contPreds[k]);
+    if (contFast.size() == contPreds.size()) {
+      AddRecordByRecord(contFast, values, n, weight.data(), use.data(), valid.data());
+    } else {
+      AddRecordByRecord(contAccums, values, n, weight.data(), use.data(), valid.data());
     }
     for (int i = 0; i < n; ++i) {
       if (!use[i]) continue;
