@@ -1,6 +1,7 @@
 #include "host/output/JsonRenderer.h"
 
 #include <charconv>
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,15 @@ class JsonWriter {
   }
   void Double(double v) {
     Prefix();
+    // A whole number below 1e15 (counts, case numbers: most values of a report) is written
+    // as nlohmann writes such a floating-point value, its digits and ".0"; any other through
+    // nlohmann itself.
+    if (v > -1e15 && v < 1e15 && v == std::trunc(v) && !(v == 0 && std::signbit(v))) {
+      char buf[24];
+      fOut.append(buf, std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v)).ptr);
+      fOut += ".0";
+      return;
+    }
     fOut += nlohmann::json(v).dump();
   }
   void Bool(bool v) {

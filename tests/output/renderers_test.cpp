@@ -172,4 +172,21 @@ TEST(Renderers, JsonTextIsTheCanonicalPrettyPrintOfItsValue) {
   EXPECT_EQ(value["items"][1]["items"][0]["cells"].size(), 6u);
 }
 
+// Values are written as nlohmann writes a floating-point value, whatever path the writer takes
+// for them (whole numbers have their own).
+TEST(Renderers, JsonValuesAreWrittenAsNlohmannWritesADouble) {
+  BpDocument doc;
+  BpPivotTable* t = doc.AddHeading("Numbers")->PivotTable(U("Numbers"), U("Numbers"), false);
+  BpDimension* rows = t->Dimension(U("Row"), 2);
+  const std::vector<double> values = {0.0,  -0.0, 1.0,   -7.0, 12345678.0, 999999999999999.0,
+                                      1e15, 1e16, -1e15, 2.5,  5e-5,       -123.25};
+  for (size_t i = 0; i < values.size(); ++i)
+    rows->Category(U("r" + std::to_string(i)))->Cell(BpNumber(values[i], BpProcedure::Count));
+  const std::string text = RenderJson(doc);
+  for (double v : values) {
+    SCOPED_TRACE(v);
+    EXPECT_NE(text.find("\"value\": " + nlohmann::json(v).dump() + "\n"), std::string::npos);
+  }
+}
+
 }  // namespace
