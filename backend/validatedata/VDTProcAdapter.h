@@ -124,8 +124,8 @@ class VDTProcAdapter : public UAInputAdapter {
   // Whether the current case breaks the rule of an outcome column: its value is exactly 1
   // and valid.
   bool IsViolated(int outcomeCol) const;
-  // Whether some outcome column of the rules in use holds 1 at `row` (a case without breaks
-  // them all: most cases).
+  // Whether some outcome column of the rules in use holds 1 at `row`; a case where none does
+  // breaks no rule (most cases).
   bool AnyOutcomeIsOne(size_t row) const;
 
   const VDTValidSpecs* fpVDTValidSpecs;
