@@ -137,18 +137,22 @@ size_t UAProcDataSourceIter::RunCases(size_t end) {
   return end;
 }
 
+void UAProcDataSourceIter::WaitForPrepared() {
+  if (!fPrepareAhead) return;
+  fWorker.Wait();
+  fPrepareAhead = false;
+}
+
 void UAProcDataSourceIter::Next() {
   if (!HasMore()) return;
+  WaitForPrepared();
   EnsurePrepared();
   RunCases(fRow + 1);
 }
 
 bool UAProcDataSourceIter::NextCases() {
   if (!HasMore() || fFailReason == 3) return false;
-  if (fPrepareAhead) {
-    fWorker.Wait();
-    fPrepareAhead = false;
-  }
+  WaitForPrepared();
   EnsurePrepared();
   const size_t end = fPreparedEnd;
   // The next block is prepared on the second thread while these cases are processed.
@@ -266,6 +270,7 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   // The adapter's work on the cases of a block and the coding of part of their records run
   // on the second thread, one block ahead of the caller; the rest of the coding runs here,
   // beside it. Rebalance keeps the two threads' work per block about even.
+  WaitForPrepared();
   const Clock::time_point entry = Clock::now();
   const double callerWork =
       fHandedOut ? std::chrono::duration<double, std::nano>(entry - fReturned).count() : 0;
@@ -298,10 +303,7 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
 }
 
 void UAProcDataSourceIter::FinishBlocks() {
-  if (fPrepareAhead) {
-    fWorker.Wait();
-    fPrepareAhead = false;
-  }
+  WaitForPrepared();
   if (!fAheadPending) return;
   fWorker.Wait();
   fAheadPending = false;

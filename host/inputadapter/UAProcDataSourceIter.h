@@ -85,6 +85,8 @@ class UAProcDataSourceIter {
   void PublishSplit(bool on);
   // Prepares the cases from fRow on, up to a block, unless they are prepared.
   void EnsurePrepared();
+  // Waits until the cases NextCases prepares ahead are prepared.
+  void WaitForPrepared();
   // Runs the adapter on the prepared cases fRow .. end-1; answers the row after the last case
   // done (fRow moves past a case that failed, and the fail reason is set).
   size_t RunCases(size_t end);
