@@ -99,7 +99,8 @@ class UAProcDataSourceIter {
   // makes the two closer; the second thread is idle. Block b is the caller's next.
   void Rebalance(int b);
 
-  // A second thread that runs one job at a time (the reading of the next block).
+  // A second thread that runs one job at a time (reading the next block, or preparing the
+  // next cases).
   class Worker {
    public:
     ~Worker();
