@@ -61,18 +61,6 @@ bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
   return true;
 }
 
-void CategoryCoder::PrefetchValue(uint64_t h) const {
-  if (fSlots.empty()) return;
-  const Slot& slot = fSlots[static_cast<size_t>(h) & (fSlots.size() - 1)];
-  if (slot.code1 == 0 || slot.tag != static_cast<uint32_t>(h >> 32)) return;
-  const size_t code = slot.code1 - 1;
-  if (!fString) {
-    __builtin_prefetch(&fNumberKey[code]);
-  } else if (fWords > 0) {
-    __builtin_prefetch(&fKeyWords[code * fWords]);
-  }
-}
-
 double CategoryCoder::DirectCode(double d) {
   size_t i = static_cast<size_t>(d);
   if (i >= fDirect.size()) {
@@ -135,7 +123,7 @@ double CategoryCoder::Lookup(uint64_t h, size_t row) {
   if ((fHashed + 1) * 4 > fSlots.size() * 3) Grow();
   const uint32_t tag = static_cast<uint32_t>(h >> 32);
   const size_t mask = fSlots.size() - 1;
-  for (size_t s = static_cast<size_t>(h) & mask;; s = (s + 1) & mask) {
+  for (size_t s = HomeSlot(h);; s = (s + 1) & mask) {
     Slot& slot = fSlots[s];
     if (slot.code1 == 0) {
       slot.code1 = fCodes + 1;
@@ -160,24 +148,35 @@ double CategoryCoder::Lookup(uint64_t h, size_t row) {
   }
 }
 
+uint64_t CategoryCoder::KeptHash(uint32_t code) const {
+  if (!fString) {
+    double d;
+    std::memcpy(&d, &fNumberKey[code], sizeof d);
+    return IsDirect(d) ? 0 : NumberHash(fNumberKey[code]);  // 0: coded through fDirect
+  }
+  if (fWords > 0)
+    return HashCell(reinterpret_cast<const char*>(&fKeyWords[static_cast<size_t>(code) * fWords]));
+  return HashCell(fpVar->GetStringCell(fFirstRow[code]));
+}
+
 void CategoryCoder::Grow() {
-  // Rebuilt in code order from the kept values (the first rows of wide strings).
+  // Rebuilt in code order from the kept values (the first rows of wide strings), a chunk of
+  // codes at a time: their hashes first, then each slot fetched a few codes before it is
+  // written, as in CodeRows.
   AssignAdvised(fSlots, fSlots.empty() ? 64 : fSlots.size() * 2, Slot{});
   const size_t mask = fSlots.size() - 1;
-  for (uint32_t code = 0; code < fCodes; ++code) {
-    uint64_t h;
-    if (!fString) {
-      double d;
-      std::memcpy(&d, &fNumberKey[code], sizeof d);
-      if (IsDirect(d)) continue;  // coded through the direct table
-      h = NumberHash(fNumberKey[code]);
-    } else if (fWords > 0) {
-      h = HashCell(reinterpret_cast<const char*>(&fKeyWords[static_cast<size_t>(code) * fWords]));
-    } else {
-      h = HashCell(fpVar->GetStringCell(fFirstRow[code]));
+  constexpr uint32_t kChunk = 256;
+  constexpr uint32_t kAhead = 32;
+  uint64_t hashes[kChunk];
+  for (uint32_t first = 0; first < fCodes; first += kChunk) {
+    const uint32_t n = std::min(kChunk, fCodes - first);
+    for (uint32_t i = 0; i < n; ++i) hashes[i] = KeptHash(first + i);
+    for (uint32_t i = 0; i < n; ++i) {
+      if (i + kAhead < n && hashes[i + kAhead] != 0) Prefetch(hashes[i + kAhead]);
+      if (hashes[i] == 0) continue;
+      size_t s = HomeSlot(hashes[i]);
+      while (fSlots[s].code1 != 0) s = (s + 1) & mask;
+      fSlots[s] = Slot{first + i + 1, static_cast<uint32_t>(hashes[i] >> 32)};
     }
-    size_t s = static_cast<size_t>(h) & mask;
-    while (fSlots[s].code1 != 0) s = (s + 1) & mask;
-    fSlots[s] = Slot{code + 1, static_cast<uint32_t>(h >> 32)};
   }
 }

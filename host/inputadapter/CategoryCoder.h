@@ -39,6 +39,7 @@ class CategoryCoder {
   };
   uint64_t HashRow(size_t row) const;
   uint64_t HashCell(const char* cell) const;  // a string cell's fWidth bytes
+  uint64_t KeptHash(uint32_t code) const;     // the hash of a kept category, 0 for direct ones
   bool SameValue(uint32_t code, size_t row) const;
   bool IsValid(size_t row) const;
   // Whole numbers 0 .. kDirectLimit-1 are coded through fDirect.
@@ -48,11 +49,26 @@ class CategoryCoder {
   }
   double DirectCode(double d);
   double Lookup(uint64_t h, size_t row);
-  void Prefetch(uint64_t h) const {
-    if (!fSlots.empty()) __builtin_prefetch(&fSlots[static_cast<size_t>(h) & (fSlots.size() - 1)]);
+  // The slot where a hash's search starts. Hashes have their lowest bit set (0 marks a row
+  // without one), so that bit would leave every even slot without a category of its own.
+  size_t HomeSlot(uint64_t h) const { return static_cast<size_t>(h >> 1) & (fSlots.size() - 1); }
+  // The fetching helpers are forced inline: g++ takes a function whose only effect is a
+  // prefetch for one without effects and drops the call when it is not inlined early.
+  [[gnu::always_inline]] void Prefetch(uint64_t h) const {
+    if (!fSlots.empty()) __builtin_prefetch(&fSlots[HomeSlot(h)]);
   }
   // Once the slot is at hand: fetches the stored value of the category it points to.
-  void PrefetchValue(uint64_t h) const;
+  [[gnu::always_inline]] void PrefetchValue(uint64_t h) const {
+    if (fSlots.empty()) return;
+    const Slot& slot = fSlots[HomeSlot(h)];
+    if (slot.code1 == 0 || slot.tag != static_cast<uint32_t>(h >> 32)) return;
+    const size_t code = slot.code1 - 1;
+    if (!fString) {
+      __builtin_prefetch(&fNumberKey[code]);
+    } else if (fWords > 0) {
+      __builtin_prefetch(&fKeyWords[code * fWords]);
+    }
+  }
   void Grow();
 
   const ZIRA_Variable* fpVar;
