@@ -84,27 +84,52 @@ double CategoryCoder::Code(size_t row) {
   return Lookup(HashRow(row), row);
 }
 
-bool CategoryCoder::IsValid(size_t row) const {
-  if (!fString) return fpVar->IsValidNumber(row);
-  return fpVar->GetMissingValues().strings.empty() || !fpVar->IsUserMissing(fpVar->GetString(row));
-}
-
 void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
-  // First the hashes of the values that need the table, then the lookups in row order, each
-  // fetching the slot of a value a few rows ahead so that a large table does not stall.
+  // First what needs no table: missing values, and whole numbers already met, coded at once
+  // (a code once given never changes). Then the rest in row order, so that new categories
+  // get their codes in order of first appearance: new whole numbers through the direct
+  // table, other values through the hashed table, each fetching the slot of a value a few
+  // rows ahead so that a large table does not stall.
   constexpr size_t kAhead = 32;
+  constexpr double kNewDirect = -1.0;  // a whole number not met before this block
   const size_t n = end - begin;
   fHashes.assign(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    const size_t row = begin + i;
-    if (!IsValid(row)) {
-      out[i] = MCMV::gMissingValue;
-    } else if (!fString && IsDirect(fpVar->GetNumber(row))) {
-      out[i] = 0.0;
-    } else {
-      fHashes[i] = HashRow(row);
+  size_t pending = 0;
+  if (fString) {
+    const bool userMissing = !fpVar->GetMissingValues().strings.empty();
+    for (size_t i = 0; i < n; ++i) {
+      const size_t row = begin + i;
+      if (userMissing && fpVar->IsUserMissing(fpVar->GetString(row))) {
+        out[i] = MCMV::gMissingValue;
+      } else {
+        fHashes[i] = HashCell(fpVar->GetStringCell(row));
+        ++pending;
+      }
+    }
+  } else {
+    const double* x = fpVar->Numbers().data();
+    const bool userMissing = !fpVar->GetMissingValues().Empty();
+    const int32_t* direct = fDirect.data();
+    const size_t nDirect = fDirect.size();
+    for (size_t i = 0; i < n; ++i) {
+      const double d = x[begin + i];
+      if (d == MCMV::gMissingValue || (userMissing && fpVar->IsUserMissing(d))) {
+        out[i] = MCMV::gMissingValue;
+      } else if (IsDirect(d)) {
+        const size_t k = static_cast<size_t>(d);
+        if (k < nDirect && direct[k] >= 0) {
+          out[i] = static_cast<double>(direct[k]);
+        } else {
+          out[i] = kNewDirect;
+          ++pending;
+        }
+      } else {
+        fHashes[i] = NumberHash(hashing::NumberBits(d));
+        ++pending;
+      }
     }
   }
+  if (pending == 0) return;
   for (size_t i = 0; i < n; ++i) {
     // Two steps ahead: the slot of a value 32 rows on, then the category value its slot
     // points to 16 rows on.
@@ -113,7 +138,7 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
     const size_t row = begin + i;
     if (fHashes[i] != 0) {
       out[i] = Lookup(fHashes[i], row);
-    } else if (out[i] == 0.0) {
+    } else if (out[i] == kNewDirect) {
       out[i] = DirectCode(fpVar->GetNumber(row));
     }
   }

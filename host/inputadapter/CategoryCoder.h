@@ -41,7 +41,6 @@ class CategoryCoder {
   uint64_t HashCell(const char* cell) const;  // a string cell's fWidth bytes
   uint64_t KeptHash(uint32_t code) const;     // the hash of a kept category, 0 for direct ones
   bool SameValue(uint32_t code, size_t row) const;
-  bool IsValid(size_t row) const;
   // Whole numbers 0 .. kDirectLimit-1 are coded through fDirect.
   static bool IsDirect(double d) {
     return d >= 0.0 && d < static_cast<double>(kDirectLimit) &&

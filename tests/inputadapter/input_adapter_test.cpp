@@ -197,7 +197,7 @@ namespace {
 
 // A dataset of n cases in three split groups (a third each) with a numeric category that
 // mixes small whole numbers with other values, a string category with many values, and a
-// continuous variable with user-missing values.
+// continuous variable, each with user-missing values.
 ZIRA_DataSource MakeLargeData(size_t n) {
   ZIRA_DataSource ds;
   ds.SetCaseCount(n);
@@ -217,12 +217,18 @@ ZIRA_DataSource MakeLargeData(size_t n) {
   ZiraMissingValues mv;
   mv.values = {-9};
   x->SetMissingValues(mv);
+  ZiraMissingValues codeMissing;
+  codeMissing.values = {39, 70000};  // one coded directly, one through the hashed table
+  code->SetMissingValues(codeMissing);
+  ZiraMissingValues nameMissing;
+  nameMissing.strings = {"n12"};
+  name->SetMissingValues(nameMissing);
   ds.SetSplitVariables({0});
   return ds;
 }
 
 // What a reference coder gives: per split group, codes 0, 1, 2, ... in order of first
-// appearance of each value (0 and -0 alike; strings without trailing blanks).
+// appearance of each valid value (0 and -0 alike; strings without trailing blanks).
 std::vector<std::vector<double>> ReferenceRecords(const ZIRA_DataSource& ds) {
   std::vector<std::vector<double>> out;
   std::map<double, double> codes;
@@ -234,9 +240,12 @@ std::vector<std::vector<double>> ReferenceRecords(const ZIRA_DataSource& ds) {
     }
     double c = ds.GetVariable(1)->GetNumber(i);
     double code = MCMV::gMissingValue;
-    if (c != MCMV::gMissingValue) code = codes.emplace(c, codes.size()).first->second;
+    if (c != MCMV::gMissingValue && c != 39 && c != 70000)
+      code = codes.emplace(c, codes.size()).first->second;
     std::string s(ds.GetVariable(2)->GetString(i));
-    double nameCode = names.emplace(s, names.size()).first->second;
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    double nameCode = MCMV::gMissingValue;
+    if (s != "n12") nameCode = names.emplace(s, names.size()).first->second;
     double x = ds.GetVariable(3)->GetNumber(i);
     out.push_back({code, nameCode, x == -9.0 ? MCMV::gMissingValue : x});
   }
