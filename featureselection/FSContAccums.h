@@ -59,6 +59,12 @@ class FSContAccum final : public FSContAccumBase {
     if (accumulateMoments) FSWeightedUpdate(x, w, fTotal - fMissing, fMean, fM2);
     fTotal += w;
   }
+  // AddValue(x, 1, true), its division shared through `step` with other predictors.
+  void AddUnitValue(double x, FSUnitStep& step) {
+    TrackConstant(x);
+    FSUnitUpdate(x, fTotal - fMissing, step, fMean, fM2);
+    fTotal += 1.0;
+  }
   void Finalize() override;
   void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
   FSAccumClass GetClassCode() const override { return kFSClassContAccum; }

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <climits>
 #include <cmath>
+#include <type_traits>
 
 #include "featureselection/FSContAccums.h"
 #include "featureselection/FSPredictorSet.h"
@@ -99,6 +100,7 @@ template <class Accum>
 void AddRecordByRecord(const std::vector<Accum*>& accums, const std::vector<const double*>& columns,
                        int n, const double* weight, const char* use, char* valid) {
   const std::size_t k = accums.size();
+  [[maybe_unused]] FSUnitStep step;
   for (int i = 0; i < n; ++i) {
     if (!use[i]) continue;
     const double w = weight[i];
@@ -108,6 +110,12 @@ void AddRecordByRecord(const std::vector<Accum*>& accums, const std::vector<cons
         accums[q]->AddMissing(w);
       } else {
         valid[i] = 1;
+        if constexpr (std::is_same_v<Accum, FSContAccum>) {
+          if (w == 1.0) {
+            accums[q]->AddUnitValue(v, step);
+            continue;
+          }
+        }
         accums[q]->AddValue(v, w, true);
       }
     }

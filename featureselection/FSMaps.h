@@ -21,6 +21,30 @@ inline void FSWeightedUpdate(double x, double w, double W, double& mean, double&
   mean += d;
 }
 
+// The factor 1 / (W + 1) of FSWeightedUpdate for a weight of 1, kept for the last W asked:
+// the continuous predictors of one record mostly have the same W, and share one division.
+class FSUnitStep {
+ public:
+  double For(double W) {
+    if (W != fW) {
+      fW = W;
+      fF = 1.0 / (W + 1.0);
+    }
+    return fF;
+  }
+
+ private:
+  double fW = -1.0;  // no W is negative
+  double fF = 0.0;
+};
+
+// FSWeightedUpdate(x, 1, W, mean, M2), bit for bit, with f = step.For(W).
+inline void FSUnitUpdate(double x, double W, FSUnitStep& step, double& mean, double& M2) {
+  const double d = (x - mean) * step.For(W);
+  M2 += (W + 1.0) * d * W * d;
+  mean += d;
+}
+
 // Update rules of the four maps for the shared storage.
 struct FSSumOps {
   static double Init(double w) { return w; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <iomanip>
 #include <sstream>
 
@@ -401,6 +402,45 @@ TEST(DataPassTest, BlocksOfAnySizeGiveWhatRecordByRecordGives) {
     for (size_t size : {1u, 3u, 16u, 64u}) {
       BlockRows blocks(rows, size);
       EXPECT_EQ(ScreenAndShow(&blocks, limit), expected) << "blocks of " << size;
+    }
+  }
+}
+
+TEST(DataPassTest, ContinuousMomentsWithoutTargetAreThoseOfOneValueAtATime) {
+  // Three continuous predictors with missing values at different records, so that their valid
+  // weights differ, and values whose running means round at every step; unit weights, then a
+  // weight column. The screening pass must give what FSContAccum gives fed value by value.
+  for (bool weighted : {false, true}) {
+    const int nPreds = 3;
+    FSSettings s(nPreds, false, false);
+    if (weighted) s.SetFrequencyWeightPosition(nPreds);
+    MCCommon::VectorRecordIter it;
+    std::vector<FSContAccum> expected(nPreds);
+    for (int i = 0; i < 1500; ++i) {
+      std::vector<double> row = {i % 7 == 2 ? kSysmis : 100.0 / (i + 3), 0.1 * i * i - 3.3,
+                                 i % 3 == 0 ? kSysmis : std::sqrt(i + 0.5)};
+      const double w = weighted ? 1.0 + i % 4 : 1.0;
+      if (weighted) row.push_back(w);
+      it.AddRow(row);
+      for (int q = 0; q < nPreds; ++q) {
+        if (row[static_cast<size_t>(q)] == kSysmis) {
+          expected[static_cast<size_t>(q)].AddMissing(w);
+        } else {
+          expected[static_cast<size_t>(q)].AddValue(row[static_cast<size_t>(q)], w, true);
+        }
+      }
+    }
+    auto a = MakeAlgorithm(s);
+    std::vector<int> inds;
+    std::vector<std::vector<int>> reasons;
+    ASSERT_TRUE(a->CheckPredictors(&it, inds, reasons, -1).IsOK());
+    const FSPredictorSet& set = dynamic_cast<FSAlgorithm*>(a.get())->GetPredictorSet();
+    for (int q = 0; q < nPreds; ++q) {
+      const auto* got = dynamic_cast<const FSContAccum*>(set.GetAccumulator(q));
+      ASSERT_TRUE(got) << q;
+      EXPECT_EQ(got->GetMean(), expected[static_cast<size_t>(q)].GetMean()) << q << weighted;
+      EXPECT_EQ(got->GetM2(), expected[static_cast<size_t>(q)].GetM2()) << q << weighted;
+      EXPECT_EQ(got->GetMissing(), expected[static_cast<size_t>(q)].GetMissing()) << q;
     }
   }
 }
