@@ -62,8 +62,14 @@ void UAInputAdapter::EncodeField(int p, size_t begin, size_t end, double* out) {
     std::fill(out, out + (end - begin), MCMV::gMissingValue);
     return;
   }
+  const double* x = v.Numbers().data();
+  if (v.GetMissingValues().Empty()) {
+    // Without user-missing values a value is either valid or already system-missing.
+    std::copy(x + begin, x + end, out);
+    return;
+  }
   for (size_t r = begin; r < end; ++r)
-    out[r - begin] = v.IsValidNumber(r) ? v.GetNumber(r) : MCMV::gMissingValue;
+    out[r - begin] = v.IsValidNumber(r) ? x[r] : MCMV::gMissingValue;
 }
 
 bool UAInputAdapter::IsStringCategoryField(int p) const {
