@@ -24,7 +24,8 @@ bool WriteFileAtomically(const std::string& path, const std::string& text);
 void AddReportOptions(CLI::App* sub, ReportOptions* options);
 
 // Runs `job` in a fresh session whose messages and output go into one document, with Ctrl-C
-// setting the session's error word, then writes the report. The job answers whether every
-// command ran. Returns the exit status: 0 ok, 1 failed (or the report could not be written),
-// 130 interrupted.
-int RunWithReport(const ReportOptions& options, const std::function<bool(Session&)>& job);
+// setting the session's error word, then writes the report and ends the program with its
+// exit status: 0 ok, 1 failed (or the report could not be written), 130 interrupted. It does
+// not return: the session is left for the system to reclaim with the process.
+[[noreturn]] void RunWithReport(const ReportOptions& options,
+                                const std::function<bool(Session&)>& job);

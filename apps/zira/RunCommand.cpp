@@ -18,8 +18,8 @@ ZiraCommand AddRunCommand(CLI::App& program) {
       "every command ran, 1 when a command failed, 130 when interrupted.");
   sub->add_option("FILE", options->files, "Command files")->required()->check(CLI::ExistingFile);
   AddReportOptions(sub, &options->report);
-  return {sub, [options] {
-            return RunWithReport(options->report, [&](Session& session) {
+  return {sub, [options]() -> int {
+            RunWithReport(options->report, [&](Session& session) {
               CommandRunner runner(session);
               return runner.RunFiles(options->files);
             });

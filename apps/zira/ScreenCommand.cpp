@@ -338,7 +338,6 @@ ZiraCommand AddScreenCommand(CLI::App& program) {
       ->excludes(best);
   AddReportOptions(sub, &o->report);
   return {sub, [o]() -> int {
-            return RunWithReport(o->report,
-                                 [&](Session& session) { return RunScreen(*o, session); });
+            RunWithReport(o->report, [&](Session& session) { return RunScreen(*o, session); });
           }};
 }

@@ -206,7 +206,7 @@ ZiraCommand AddValidateCommand(CLI::App& program) {
               std::cerr << "zira validate: " << error << "\n";
               return kExitUsage;
             }
-            return RunWithReport(o->report, [&](Session& session) {
+            RunWithReport(o->report, [&](Session& session) {
               CommandRunner runner(session);
               // The dataset is loaded first: whether it holds rules decides what follows.
               std::string load = "LOAD FILE=" + QuoteFileName(o->data);
