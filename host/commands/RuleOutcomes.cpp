@@ -16,6 +16,7 @@
 
 #include "backend/validatedata/VDTRuleSpecs.h"
 #include "backend/validatedata/VDTRuleText.h"
+#include "host/common/Parallel.h"
 #include "host/common/StringHelpers.h"
 #include "host/expr/ExprFormat.h"
 #include "host/expr/Expression.h"
@@ -512,20 +513,28 @@ bool ComputeRuleOutcomes(ZIRA_DataSource& data, RuleOutcomeSummary* summary, std
     result.rules.push_back(std::move(outcome));
     pending.push_back({rule.GetOutcomeVarInd(), std::move(varLabel), std::move(values)});
   };
-  for (size_t i = 0; i < refRules.size(); ++i) {
-    std::vector<double> values;
-    const size_t violations = checks[i].Evaluate(&values);
-    addResult(refRules[i], violations,
+  // The rules are independent and each check or expression is used by one thread only, so
+  // they are computed side by side on the machine's cores.
+  const size_t nStand = refRules.size();
+  std::vector<std::vector<double>> values(nStand + custRuleSpecs.size());
+  std::vector<size_t> violations(values.size());
+  ParallelFor(values.size(), WorkerThreads(), [&](size_t i) {
+    if (i < nStand) {
+      violations[i] = checks[i].Evaluate(&values[i]);
+    } else {
+      expressions[i - nStand]->EvaluateConditionColumn(&values[i]);
+      violations[i] = static_cast<size_t>(std::count(values[i].begin(), values[i].end(), 1.0));
+    }
+  });
+  for (size_t i = 0; i < nStand; ++i) {
+    addResult(refRules[i], violations[i],
               "Outcome of rule " + refRules[i].GetLabel() + ", variable " +
                   refRules[i].GetAnalysVarName(),
-              std::move(values));
+              std::move(values[i]));
   }
   for (size_t i = 0; i < custRuleSpecs.size(); ++i) {
-    std::vector<double> values;
-    expressions[i]->EvaluateConditionColumn(&values);
-    const size_t violations = static_cast<size_t>(std::count(values.begin(), values.end(), 1.0));
-    addResult(custRuleSpecs[i], violations, "Outcome of rule " + custRuleSpecs[i].GetLabel(),
-              std::move(values));
+    addResult(custRuleSpecs[i], violations[nStand + i],
+              "Outcome of rule " + custRuleSpecs[i].GetLabel(), std::move(values[nStand + i]));
   }
 
   // 5. Only now change the dataset.

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cassert>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "host/common/MemoryAdvice.h"
+#include "host/common/Parallel.h"
 #include "host/common/StringHelpers.h"
 #include "host/io/ColumnParser.h"
 #include "host/common/ProgressMeter.h"
@@ -58,36 +58,16 @@ std::string MendName(std::string_view raw, size_t column) {
 // failed are skipped: the first fault in the file is the one reported.
 template <typename Fn>
 void ForEachChunk(size_t n, int threads, const std::vector<ChunkOutcome>& outcomes, Fn fn) {
-  std::atomic<size_t> next{0};
   std::atomic<size_t> firstFailed{n};
-  auto work = [&] {
-    for (size_t i; (i = next.fetch_add(1)) < n;) {
-      if (i > firstFailed.load()) continue;
-      fn(i);
-      if (outcomes[i].errorOffset != ChunkOutcome::kNoError) {
-        size_t cur = firstFailed.load();
-        while (i < cur && !firstFailed.compare_exchange_weak(cur, i)) {
-        }
+  ParallelFor(n, threads, [&](size_t i) {
+    if (i > firstFailed.load()) return;
+    fn(i);
+    if (outcomes[i].errorOffset != ChunkOutcome::kNoError) {
+      size_t cur = firstFailed.load();
+      while (i < cur && !firstFailed.compare_exchange_weak(cur, i)) {
       }
     }
-  };
-  std::vector<std::thread> pool;
-  for (int t = 1; t < threads && static_cast<size_t>(t) < n; ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
-}
-
-// Runs fn(i) for every i in [0, n) on up to `threads` threads.
-template <typename Fn>
-void ParallelFor(size_t n, int threads, Fn fn) {
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t i; (i = next.fetch_add(1)) < n;) fn(i);
-  };
-  std::vector<std::thread> pool;
-  for (int t = 1; t < threads && static_cast<size_t>(t) < n; ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
+  });
 }
 
 // Sizes a new variable's column to `rows` cases in one allocation, its pages mapped in one call
@@ -370,9 +350,7 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
   // then joined in order, which settles where each chunk's rows go in the columns.
   int threads = options.threads;
   if (threads <= 0) {
-    threads = bytes.size() < kParallelFromBytes
-                  ? 1
-                  : static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    threads = bytes.size() < kParallelFromBytes ? 1 : WorkerThreads();
   }
   const size_t chunkBytes = options.chunkBytes ? options.chunkBytes : kDefaultChunkBytes;
   std::vector<RowEndScan> scans((static_cast<size_t>(end - dataBegin) + chunkBytes - 1) /
