@@ -65,25 +65,29 @@ for set in $SETS; do
   peer_args=$(sed -n 's/^\* peer: //p' "$here/jobs/$kind.zsx")
   cases=$(($(wc -l < "$csv") - 1))
   columns=$(head -1 "$csv" | tr ',' '\n' | wc -l)
-  zt=() zm=() pt=() pm=() ft=()
+  zt=() zm=() pt=() pm=() ft=() fr=()
   s='' k=''
   for ((r = 1; r <= RUNS; r++)); do
+    # The floor right before Zira, so that each round's ratio compares two runs made at the
+    # same speed of the machine (on a shared virtual machine it can change within minutes).
+    "$floor" "$csv" > "$DATA_DIR/$name.floor.json"
+    ft+=("$(sed 's/.*"floor": \([0-9.]*\).*/\1/' "$DATA_DIR/$name.floor.json")")
     read -r s k < <(measure "$zira" run "$job" --format json -o "$DATA_DIR/$name.report.json")
     [[ -n ${s:-} ]] || exit 1
     zt+=("$s") zm+=("$k")
+    fr+=("$(awk -v z="$s" -v f="${ft[-1]}" 'BEGIN { printf "%.2f", z / f }')")
     if [[ $PEER == 1 ]]; then
       read -r s k < <(eval measure "$PYTHON" "$here/peers/validate_pandas.py" "$csv" \
         "$peer_args" -o "$DATA_DIR/$name.peer.json")
       [[ -n ${s:-} ]] || exit 1
       pt+=("$s") pm+=("$k")
     fi
-    "$floor" "$csv" > "$DATA_DIR/$name.floor.json"
-    ft+=("$(sed 's/.*"floor": \([0-9.]*\).*/\1/' "$DATA_DIR/$name.floor.json")")
   done
   "$PYTHON" "$here/peers/zira_counts.py" "$DATA_DIR/$name.report.json" -o "$DATA_DIR/$name.zira.json"
   zs=$(printf '%s\n' "${zt[@]}" | median)
   zk=$(printf '%s\n' "${zm[@]}" | median)
   fs=$(printf '%s\n' "${ft[@]}" | median)
+  zf=$(printf '%s\n' "${fr[@]}" | median)
   if [[ $PEER == 1 ]]; then
     ps=$(printf '%s\n' "${pt[@]}" | median)
     pk=$(printf '%s\n' "${pm[@]}" | median)
@@ -92,13 +96,14 @@ for set in $SETS; do
   else
     ps=nan pk=0 counts=-
   fi
-  awk -v name="$name" -v zs="$zs" -v zk="$zk" -v ps="$ps" -v pk="$pk" -v fs="$fs" \
+  awk -v name="$name" -v zs="$zs" -v zk="$zk" -v ps="$ps" -v pk="$pk" -v fs="$fs" -v zf="$zf" \
       -v cells=$((cases * columns)) -v counts="$counts" 'BEGIN {
     ratio = (ps == "nan") ? "-" : sprintf("%.2f", ps / zs)
     pmib = (ps == "nan") ? "-" : sprintf("%.0f", pk / 1024)
     printf "%-26s %10.2f %9.0f %10s %9s %8s %8.2f %10.2f %11.1f %s\n", name, zs, zk / 1024,
-           ps, pmib, ratio, fs, zs / fs, zs * 1e9 / cells, counts
+           ps, pmib, ratio, fs, zf, zs * 1e9 / cells, counts
   }' | tee -a "$results"
-  echo "  runs: zira ${zt[*]} s; peer ${pt[*]:-} s; floor ${ft[*]} s" >> "$results"
+  echo "  runs: zira ${zt[*]} s; peer ${pt[*]:-} s; floor ${ft[*]} s; zira/floor ${fr[*]}" \
+    >> "$results"
 done
 echo "(runs: $RUNS; details in $results)"
