@@ -75,7 +75,24 @@ void FSCatAccumBase::DisplayHead(std::ostream& os) const {
 
 void FSCatAccum::AddValues(const double* values, const double* w, const char* use, int n,
                            bool categorical, char* valid) {
-  FSAddBlock(*this, values, w, use, n, categorical, valid);
+  if (!fDenseOn) {
+    FSAddBlock(*this, values, w, use, n, categorical, valid);
+    return;
+  }
+  // The same loop, each value's cell fetched 16 values ahead: with many categories the
+  // table's cells are far apart in memory.
+  constexpr int kAhead = 16;
+  for (int i = 0; i < n; ++i) {
+    if (i + kAhead < n && fDenseOn) fTable.Prefetch(FSTruncCategory(values[i + kAhead]));
+    if (!use[i]) continue;
+    const double v = values[i];
+    if (categorical ? FSIsCatMissing(v) : FSIsContMissing(v)) {
+      AddMissing(w[i]);
+    } else {
+      valid[i] = 1;
+      AddValue(v, w[i], true);
+    }
+  }
 }
 
 void FSCatAccum::AddValue(double predictor, double w, bool countCategories) {

@@ -30,7 +30,8 @@ ZIRA_DataSource& Data() {
                 << '\n';
       std::exit(2);
     }
-    d.SetSplitVariables({d.FindVarIndex("region")});
+    // The standard file is split by region; a file without one is read as a single group.
+    if (const int region = d.FindVarIndex("region"); region >= 0) d.SetSplitVariables({region});
     return d;
   }();
   return ds;
