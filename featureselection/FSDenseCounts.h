@@ -25,8 +25,15 @@ class FSDenseCounts {
   // Adds w (> 0) to code k; false, changing nothing, when k is negative or the table would
   // become too sparse to hold it.
   bool Add(std::int32_t k, double w) {
+    if (AddInPlace(k, w)) return true;
+    if (!Grow(k)) return false;
+    return AddInPlace(k, w);
+  }
+
+  // The same when the table already has a cell for k; false, changing nothing, otherwise.
+  bool AddInPlace(std::int32_t k, double w) {
     assert(w > 0 && "featureselection/FSDenseCounts: w > 0");
-    if (static_cast<std::uint32_t>(k) >= fCells.size() && !Grow(k)) return false;
+    if (static_cast<std::uint32_t>(k) >= fCells.size()) return false;
     double& c = fCells[static_cast<std::size_t>(k)];
     fNumPresent += c == 0.0;
     c += w;
@@ -41,6 +48,8 @@ class FSDenseCounts {
     if (static_cast<std::uint32_t>(k) < fCells.size())
       __builtin_prefetch(fCells.data() + static_cast<std::size_t>(k), 1);
   }
+
+  std::size_t Size() const { return fCells.size(); }
 
   // The cells > 0 as map entries in ascending code order.
   std::vector<Entry> Entries() const {
