@@ -71,6 +71,65 @@ TEST(DatasetChunks, EveryChunkSizeSplitsRowsWithQuotedLineBreaksCrlfAndEmptyLine
   }
 }
 
+TEST(DatasetChunks, FieldsOfEveryLengthAroundQuotesAndCarriageReturnsReadTheSameInEveryChunking) {
+  // The field cutter looks at 64 bytes at a time: fields shorter and longer than that, runs
+  // of empty fields, quoted values holding commas, line breaks and doubled quotes, CRLF and
+  // LF rows, wherever they fall against those windows and the chunks' ends.
+  TempDir dir;
+  std::srand(23);
+  const size_t kCols = 6, kRows = 400;
+  std::vector<std::vector<std::string>> cells(kRows, std::vector<std::string>(kCols));
+  std::string csv = "c0,c1,c2,c3,c4,c5\n";
+  for (size_t r = 0; r < kRows; ++r) {
+    for (size_t c = 0; c < kCols; ++c) {
+      static const size_t kLengths[] = {0, 1, 3, 15, 63, 64, 65, 130};
+      const size_t len = kLengths[static_cast<size_t>(std::rand()) % 8];
+      std::string v;
+      for (size_t k = 0; k < len; ++k) v += static_cast<char>('a' + (r + c + k) % 26);
+      const bool quote = len > 2 && std::rand() % 4 == 0;
+      if (quote) v[len / 2] = ",\n\"x"[std::rand() % 4];
+      if (!v.empty()) v[0] = 'w';  // never a number
+      cells[r][c] = v;
+      csv += quote ? Quoted(v) : v;
+      csv += c + 1 < kCols ? "," : r % 3 == 0 ? "\r\n" : "\n";
+    }
+  }
+  WriteFile(dir.File("lengths.csv"), csv);
+  for (size_t chunk : {size_t{0}, size_t{1}, size_t{100}, size_t{4093}}) {
+    Loaded l = Read(dir.File("lengths.csv"), chunk ? 2 : 1, chunk);
+    ASSERT_TRUE(l.ok) << l.error << " (chunks of " << chunk << " bytes)";
+    ASSERT_EQ(l.data.CaseCount(), kRows);
+    for (size_t c = 0; c < kCols; ++c) {
+      const ZIRA_Variable* v = l.Var("c" + std::to_string(c));
+      for (size_t r = 0; r < kRows; ++r) {
+        ASSERT_EQ(v->GetString(r), cells[r][c]) << "row " << r << ", column " << c << ", chunks of "
+                                         << chunk;
+      }
+    }
+  }
+}
+
+TEST(DatasetChunks, AStrayQuoteOrCarriageReturnDeepInALongFieldIsAFaultAtItsColumn) {
+  // Wherever the byte falls in the cutter's 64-byte window.
+  TempDir dir;
+  for (size_t at = 1; at < 140; at += 7) {
+    for (const char* stray : {"\"", "\r"}) {
+      std::string field(150, 'w');
+      field[at] = stray[0];
+      const std::string csv = "a,b\nx," + field + "\ny,z\n";
+      WriteFile(dir.File("stray.csv"), csv);
+      Loaded l = Read(dir.File("stray.csv"), 1, 0);
+      ASSERT_FALSE(l.ok) << "at " << at;
+      EXPECT_NE(l.error.find(":2:" + std::to_string(3 + at) + ": "), std::string::npos)
+          << l.error;
+      EXPECT_NE(l.error.find(stray[0] == '"' ? "a quote character inside an unquoted value"
+                                             : "a carriage return must be followed by a line feed"),
+                std::string::npos)
+          << l.error;
+    }
+  }
+}
+
 TEST(DatasetChunks, WidthsAndDecimalsComeFromValuesInTheLastChunk) {
   TempDir dir;
   std::string csv = "word,x\n";
