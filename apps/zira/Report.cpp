@@ -37,13 +37,18 @@ int TerminalWidth() {
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
+  return WriteFileAtomically(path, [&text](std::ostream& out) { out << text; });
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write) {
   const std::string temp = path + ".tmp" + std::to_string(getpid());
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out << text;
+    write(out);
     out.flush();
     if (!out) {
+      out.close();
       std::remove(temp.c_str());
       return false;
     }
@@ -98,19 +103,21 @@ void RunWithReport(const ReportOptions& options, const std::function<bool(Sessio
   gErrorWord = nullptr;
   const bool interrupted = session.Glb().errorWord != 0;
 
-  std::string report;
-  if (options.format == "html") {
-    report = RenderHtml(doc);
-  } else if (options.format == "json") {
-    report = RenderJson(doc);
+  // JSON, the format of pipelines and of the largest reports, is written as it is made.
+  std::function<void(std::ostream&)> write;
+  if (options.format == "json") {
+    write = [&doc](std::ostream& out) { RenderJson(doc, out); };
   } else {
-    report = RenderText(doc, options.width > 0 ? options.width : TerminalWidth());
+    std::string report = options.format == "html"
+                             ? RenderHtml(doc)
+                             : RenderText(doc, options.width > 0 ? options.width : TerminalWidth());
+    if (options.output.empty() && !report.empty() && report.back() != '\n') report += '\n';
+    write = [report = std::move(report)](std::ostream& out) { out << report; };
   }
   if (options.output.empty()) {
-    std::cout << report;
-    if (!report.empty() && report.back() != '\n') std::cout << '\n';
+    write(std::cout);
     std::cout.flush();
-  } else if (!WriteFileAtomically(options.output, report)) {
+  } else if (!WriteFileAtomically(options.output, write)) {
     std::cerr << "Error: cannot write the report to " << options.output << ".\n";
     EndProgram(kExitFailed);
   }

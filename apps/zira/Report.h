@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -19,6 +20,8 @@ struct ReportOptions {
 // Writes a file whole: the text goes to a temporary file beside the target, which is then
 // renamed into place, so an interrupted write leaves any earlier file as it was.
 bool WriteFileAtomically(const std::string& path, const std::string& text);
+// The same with the text written by `write` into the temporary file as it is made.
+bool WriteFileAtomically(const std::string& path, const std::function<void(std::ostream&)>& write);
 
 // Adds --format and -o/--output to a subcommand.
 void AddReportOptions(CLI::App* sub, ReportOptions* options);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string_view>
 #include <vector>
 
@@ -13,10 +14,17 @@ namespace {
 
 // Writes JSON text straight into a string, indented by two blanks per level, with the layout
 // and number forms of nlohmann::json's dump(2): a report of millions of cells is written
-// without building a tree of values first.
+// without building a tree of values first. With a sink, the text goes out to it a megabyte
+// at a time instead of growing one string of the whole report.
 class JsonWriter {
  public:
-  explicit JsonWriter(std::string* out) : fOut(*out) {}
+  explicit JsonWriter(std::string* out, std::ostream* sink = nullptr) : fOut(*out), fSink(sink) {}
+  // Hands what is written so far to the sink, if any.
+  void Flush() {
+    if (!fSink) return;
+    fSink->write(fOut.data(), static_cast<std::streamsize>(fOut.size()));
+    fOut.clear();
+  }
 
   void BeginObject() { Open('{', true); }
   void EndObject() { Close('}'); }
@@ -54,6 +62,8 @@ class JsonWriter {
     Prefix();
     fOut += v ? "true" : "false";
   }
+  // Text as it stands, outside the structure (the final line feed).
+  void Raw(std::string_view text) { fOut += text; }
   void Null() {
     Prefix();
     fOut += "null";
@@ -88,6 +98,7 @@ class JsonWriter {
   // Before an element of the enclosing level: a comma after the previous one, a new line and
   // the indentation.
   void Separator() {
+    if (fSink && fOut.size() >= kFlushBytes) Flush();
     Level& level = fLevels.back();
     fOut += level.count++ == 0 ? "\n" : ",\n";
     fOut.append(2 * fLevels.size(), ' ');
@@ -114,7 +125,9 @@ class JsonWriter {
     }
   }
 
+  static constexpr size_t kFlushBytes = size_t{1} << 20;
   std::string& fOut;
+  std::ostream* fSink;
   std::vector<Level> fLevels;
 };
 
@@ -292,11 +305,7 @@ void WriteItem(JsonWriter& w, const BpDocItem& item) {
   w.EndObject();
 }
 
-}  // namespace
-
-std::string RenderJson(const BpDocument& doc) {
-  std::string out;
-  JsonWriter w(&out);
+void WriteDocument(JsonWriter& w, const BpDocument& doc) {
   w.BeginObject();
   w.Member("format", "zira-report");
   w.Key("version");
@@ -306,6 +315,21 @@ std::string RenderJson(const BpDocument& doc) {
   for (const auto& item : doc.Items()) WriteItem(w, *item);
   w.EndArray();
   w.EndObject();
-  out += '\n';
+  w.Raw("\n");
+}
+
+}  // namespace
+
+std::string RenderJson(const BpDocument& doc) {
+  std::string out;
+  JsonWriter w(&out);
+  WriteDocument(w, doc);
   return out;
+}
+
+void RenderJson(const BpDocument& doc, std::ostream& out) {
+  std::string buffer;
+  JsonWriter w(&buffer, &out);
+  WriteDocument(w, doc);
+  w.Flush();
 }

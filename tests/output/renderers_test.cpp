@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "host/output/BpDocument.h"
 #include "host/output/BpProcedure.h"
@@ -190,3 +191,19 @@ TEST(Renderers, JsonValuesAreWrittenAsNlohmannWritesADouble) {
 }
 
 }  // namespace
+
+TEST(Renderers, JsonWrittenAsItIsMadeEqualsTheWholeText) {
+  // A report of several megabytes reaches the stream in pieces, cut anywhere in its text.
+  BpDocument doc;
+  BpPivotTable* t = doc.AddHeading("H")->PivotTable(U("Big"), U("Big"), true);
+  BpDimension* d = t->Dimension(U("Case"), 2);
+  for (int i = 0; i < 40000; ++i)
+    d->Category(U("case " + std::to_string(i) + (i % 7 ? "" : " caf\xE9")))
+        ->Cell(BpNumber(i * 0.5, BpProcedure::GeneralStat));
+  const std::string whole = RenderJson(doc);
+  ASSERT_GT(whole.size(), size_t{3} << 20);
+  std::ostringstream streamed;
+  RenderJson(doc, streamed);
+  EXPECT_TRUE(streamed.str() == whole);
+  EXPECT_EQ(whole.back(), '\n');
+}
