@@ -339,10 +339,11 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   const int split = GetSplitGroupNumber();
   if (fPassInd == 0) {
     // The first pass stores at most one new entry per case: the room of this block's entries
-    // is backed with memory here, often on the second thread, instead of page by page as the
-    // map fills.
-    fpDuplicIdMap->PrefaultEntries(fPrefaultedEntries, fPrefaultedEntries + n);
-    fPrefaultedEntries += n;
+    // is backed with memory before they are stored (instead of page by page as the map
+    // fills), here on the second thread unless the processing thread did it in its spare
+    // time.
+    fPreparedCases += n;
+    while (PrefaultNextEntries(fPreparedCases, n)) continue;
   }
   for (size_t i = 0; i < n; ++i) {
     // The second pass looks up only the cases of duplicate groups.
@@ -351,6 +352,24 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
     p.lookup[i] = KeyOfRow(begin + i, split, key);
     if (p.lookup[i]) p.hash[i] = fpDuplicIdMap->Hash(key);
   }
+}
+
+bool VDTProcAdapter::PrefaultNextEntries(size_t limit, size_t step) {
+  size_t from = fPrefaultedEntries.load();
+  size_t to = 0;
+  do {
+    if (from >= limit) return false;
+    to = std::min(limit, from + step);
+  } while (!fPrefaultedEntries.compare_exchange_weak(from, to));
+  fpDuplicIdMap->PrefaultEntries(from, to);
+  return true;
+}
+
+bool VDTProcAdapter::SpareWork() {
+  // A piece of about 200 KB: short against a block of cases, long against the claim.
+  constexpr size_t kSpareEntries = 4096;
+  if (fPassInd != 0 || !fpDuplicIdMap) return false;
+  return PrefaultNextEntries(Data().CaseCount(), kSpareEntries);
 }
 
 size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {

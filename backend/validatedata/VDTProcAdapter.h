@@ -4,6 +4,7 @@
 // rows to the output object and stores the saved indicator values.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,8 @@ class VDTProcAdapter : public UAInputAdapter {
   // The first pass adds the prepared keys to the map a block at a time; the final pass takes
   // the cases one by one.
   size_t ProcessCases(size_t begin, size_t end) override;
+  // First pass: backs the duplicate map's next entries with memory.
+  bool SpareWork() override;
   bool ProcessCase() override;
   void PrepareNewSplit() override;
 
@@ -157,7 +160,13 @@ class VDTProcAdapter : public UAInputAdapter {
   PreparedBlock fPrepared[kPreparedBuffers];
   int fNextPrepared = 0;          // the buffer the next PrepareCases fills
   int fCurrentPrepared = 0;       // the buffer the cases being processed come from
-  size_t fPrefaultedEntries = 0;  // first pass: map entries backed with memory so far
+  // First pass: the map entries backed with memory so far, by either thread (each claims the
+  // next piece), and the cases prepared so far (an upper bound of the entries needed).
+  std::atomic<size_t> fPrefaultedEntries{0};
+  size_t fPreparedCases = 0;
+  // Backs the next piece of at most `step` map entries below `limit` with memory; false when
+  // every entry below `limit` is claimed already.
+  bool PrefaultNextEntries(size_t limit, size_t step);
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

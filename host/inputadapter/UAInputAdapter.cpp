@@ -86,6 +86,8 @@ void UAInputAdapter::PrepareNewPass() {}
 void UAInputAdapter::PrepareNewSplit() {}
 void UAInputAdapter::PrepareCases(size_t, size_t) {}
 
+bool UAInputAdapter::SpareWork() { return false; }
+
 size_t UAInputAdapter::ProcessCases(size_t begin, size_t end) {
   const bool first = fFirstOfSplit;
   for (size_t r = begin; r < end; ++r) {

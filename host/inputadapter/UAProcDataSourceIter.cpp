@@ -139,6 +139,8 @@ size_t UAProcDataSourceIter::RunCases(size_t end) {
 
 void UAProcDataSourceIter::WaitForPrepared() {
   if (!fPrepareAhead) return;
+  // Rather than wait idle, this thread takes pieces of the adapter's spare work meanwhile.
+  while (fWorker.Busy() && fpAdapter->SpareWork()) continue;
   fWorker.Wait();
   fPrepareAhead = false;
 }
@@ -334,6 +336,11 @@ void UAProcDataSourceIter::Worker::Wait() {
   std::unique_lock<std::mutex> lock(fMutex);
   fChanged.wait(lock, [this] { return !fBusy; });
   if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
+}
+
+bool UAProcDataSourceIter::Worker::Busy() {
+  std::lock_guard<std::mutex> lock(fMutex);
+  return fBusy;
 }
 
 void UAProcDataSourceIter::Worker::Loop() {

@@ -2,7 +2,9 @@
 // value readers and the identifier map.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <map>
 #include <string>
 
@@ -337,4 +339,47 @@ TEST(ProcIterator, ACaseThatFailsInTheMiddleOfABlockEndsTheReadingBeforeIt) {
     ASSERT_EQ(byCases.cases[i].caseNumber, static_cast<long>(i) + 1);
   EXPECT_TRUE(byCases.cases[0].first);
   EXPECT_FALSE(byCases.cases[1].first);
+}
+
+TEST(ProcIterator, WhileTheNextBlockIsPreparedTheProcessingThreadTakesSpareWork) {
+  // Preparing a block is slow here: the processing thread, instead of waiting, takes pieces
+  // of spare work, on its own thread, until the adapter has none left; every case is still
+  // processed once, in order.
+  class SlowPreparing : public RecordingAdapter {
+   public:
+    using RecordingAdapter::RecordingAdapter;
+    void PrepareCases(size_t, size_t) override {
+      if (std::this_thread::get_id() != processing)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    bool ProcessCase() override {
+      if (std::this_thread::get_id() != processing) ++offThread;
+      return RecordingAdapter::ProcessCase();
+    }
+    bool SpareWork() override {
+      if (std::this_thread::get_id() != processing) ++offThread;
+      if (pieces == budget) {
+        ++askedWhenDone;
+        return false;
+      }
+      ++pieces;
+      return true;
+    }
+    std::thread::id processing = std::this_thread::get_id();
+    int budget = 3, pieces = 0, askedWhenDone = 0, offThread = 0;
+  };
+  const size_t n = 3 * 3 * UAProcDataSourceIter::kBlockSize + 5;  // three split groups
+  ZIRA_DataSource ds = MakeLargeData(n);
+  UAVarValidSpecs specs(true, true, true);
+  SlowPreparing adapter(&specs, &ds);
+  UAProcDataSourceIter it(&adapter, true);
+  while (it.NewSplit()) {
+    while (it.NextCases()) continue;
+  }
+  it.FinishBlocks();
+  EXPECT_EQ(adapter.pieces, 3);
+  EXPECT_GE(adapter.askedWhenDone, 1);
+  EXPECT_EQ(adapter.offThread, 0);
+  ASSERT_EQ(adapter.cases.size(), n);
+  for (size_t i = 0; i < n; ++i) ASSERT_EQ(adapter.cases[i].caseNumber, static_cast<long>(i) + 1);
 }
