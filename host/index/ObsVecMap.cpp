@@ -62,7 +62,7 @@ size_t ObsVecMap::FindSlot(const OBS* key, uint64_t h) const {
     const Slot& slot = fSlots[s];
     if (slot.entry1 == 0) return s;
     if (slot.tag != tag) continue;
-    const OBS* stored = fEntries.data() + static_cast<size_t>(slot.entry1 - 1) * CellSize();
+    const OBS* stored = fEntries.get() + static_cast<size_t>(slot.entry1 - 1) * CellSize();
     if (Equal(stored, key)) return s;
   }
 }
@@ -82,10 +82,10 @@ double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
   size_t s = FindSlot(key, h);
   if (added) *added = fSlots[s].entry1 == 0;
   if (fSlots[s].entry1 == 0) {
-    size_t base = fEntries.size();
-    fEntries.resize(base + static_cast<size_t>(CellSize()));
-    std::memcpy(fEntries.data() + base, key, sizeof(OBS) * static_cast<size_t>(fKeyCells));
-    for (int p = 0; p < fNPayload; ++p) fEntries[base + fKeyCells + p].d = 0.0;
+    if (fNEntries == fEntryRoom) ReserveEntries(std::max<size_t>(64, 2 * fEntryRoom));
+    OBS* entry = fEntries.get() + fNEntries * static_cast<size_t>(CellSize());
+    std::memcpy(entry, key, sizeof(OBS) * static_cast<size_t>(fKeyCells));
+    for (int p = 0; p < fNPayload; ++p) entry[fKeyCells + p].d = 0.0;
     ++fNEntries;
     assert(fNEntries < UINT32_MAX && "host/index/ObsVecMap: fNEntries < UINT32_MAX");
     fSlots[s] = Slot{static_cast<uint32_t>(fNEntries), static_cast<uint32_t>(h >> 32)};
@@ -93,9 +93,18 @@ double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
   return &fEntries[static_cast<size_t>(fSlots[s].entry1 - 1) * CellSize() + fKeyCells].d;
 }
 
+void ObsVecMap::ReserveEntries(size_t n) {
+  if (n <= fEntryRoom) return;
+  const size_t cell = static_cast<size_t>(CellSize());
+  std::unique_ptr<OBS[]> fresh(new OBS[n * cell]);  // not initialised: no page is touched
+  AdviseHugePages(fresh.get(), n * cell * sizeof(OBS));
+  if (fNEntries > 0) std::memcpy(fresh.get(), fEntries.get(), fNEntries * cell * sizeof(OBS));
+  fEntries = std::move(fresh);
+  fEntryRoom = n;
+}
+
 void ObsVecMap::Reserve(size_t n) {
-  const size_t cells = n * static_cast<size_t>(CellSize());
-  if (cells > fEntries.capacity()) ReserveAdvised(fEntries, cells);
+  ReserveEntries(n);
   size_t slots = fSlots.size();
   while (slots * 3 < 4 * n + 4) slots *= 2;
   if (slots > fSlots.size()) Rehash(slots);
@@ -103,9 +112,9 @@ void ObsVecMap::Reserve(size_t n) {
 
 void ObsVecMap::PrefaultEntries(size_t from, size_t to) const {
   const size_t cell = static_cast<size_t>(CellSize());
-  to = std::min(to, fEntries.capacity() / cell);
+  to = std::min(to, fEntryRoom);
   if (from >= to) return;
-  PrefaultForWrite(const_cast<OBS*>(fEntries.data()) + from * cell,
+  PrefaultForWrite(fEntries.get() + from * cell,
                    (to - from) * cell * sizeof(OBS));
 }
 
@@ -118,7 +127,7 @@ void ObsVecMap::Rehash(size_t slots) {
   size_t mask = fSlots.size() - 1;
   for (const Slot& o : old) {
     if (o.entry1 == 0) continue;
-    const OBS* key = fEntries.data() + static_cast<size_t>(o.entry1 - 1) * CellSize();
+    const OBS* key = fEntries.get() + static_cast<size_t>(o.entry1 - 1) * CellSize();
     size_t s = static_cast<size_t>(Hash(key)) & mask;
     while (fSlots[s].entry1 != 0) s = (s + 1) & mask;
     fSlots[s] = o;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "host/common/ZiraTypes.h"
@@ -68,7 +69,7 @@ class ObsVecMap {
   [[gnu::always_inline]] void PrefetchEntry(uint64_t hash) const {
     const Slot& slot = fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)];
     if (slot.entry1 != 0 && slot.tag == static_cast<uint32_t>(hash >> 32))
-      __builtin_prefetch(fEntries.data() + static_cast<size_t>(slot.entry1 - 1) * CellSize());
+      __builtin_prefetch(fEntries.get() + static_cast<size_t>(slot.entry1 - 1) * CellSize());
   }
 
  private:
@@ -82,7 +83,11 @@ class ObsVecMap {
   int fKeyCells = 0;
   int fNPayload = 0;
   size_t fNEntries = 0;
-  std::vector<OBS> fEntries;  // entry i at i * CellSize()
+  // Entry i at i * CellSize(), room for fEntryRoom entries. Cells past the stored entries are
+  // not initialised: an insert writes its entry whole, without a call to grow a vector.
+  std::unique_ptr<OBS[]> fEntries;
+  size_t fEntryRoom = 0;
+  void ReserveEntries(size_t n);
   struct Slot {
     uint32_t entry1 = 0;  // entry index + 1, 0 = empty
     uint32_t tag = 0;
