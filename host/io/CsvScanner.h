@@ -73,28 +73,10 @@ class CsvCursor {
   // Reads the field at the cursor. On kError, ErrorPos() and ErrorText() say what is wrong.
   CsvFieldEnd Next(CsvField* field);
   // The same, with the common case (an unquoted field ended by a comma or a line feed) inline.
-  // The stop bytes of 64 bytes at a time are found at once and kept as bit masks, so the many
-  // short fields of a window cost a bit scan each.
   CsvFieldEnd NextFast(CsvField* field) {
     const char* p = fPos;
     if (p < fEnd && *p != '"') {
 #if defined(__SSE2__)
-      for (;;) {
-        const uintptr_t off = reinterpret_cast<uintptr_t>(p) - fWindow;
-        if (off >= 64) {
-          if (fEnd - p < 64) break;
-          LoadWindow(p);
-          continue;
-        }
-        const uint64_t stops = fStops & (~uint64_t{0} << off);
-        if (stops) {
-          const int i = __builtin_ctzll(stops);
-          const uint64_t bit = uint64_t{1} << i;
-          if (bit & fOthers) return Next(field);
-          return Cut(field, p + (i - static_cast<int>(off)), (bit & fCommas) != 0);
-        }
-        p += 64 - off;  // nothing stops the field in this window
-      }
       // Sixteen bytes at a time while they are all inside the text.
       for (; fEnd - p >= 16; p += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -122,24 +104,6 @@ class CsvCursor {
  private:
 #if defined(__SSE2__)
   static unsigned Mask(__m128i v) { return static_cast<unsigned>(_mm_movemask_epi8(v)); }
-  // The masks of the 64 bytes from w (all inside the text): bit i for byte w[i].
-  void LoadWindow(const char* w) {
-    uint64_t commas = 0, stops = 0, others = 0;
-    for (int k = 0; k < 4; ++k) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 16 * k));
-      const uint64_t comma = Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
-      const uint64_t feed = Mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
-      const uint64_t other = Mask(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                               _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
-      commas |= comma << (16 * k);
-      others |= other << (16 * k);
-      stops |= (comma | feed | other) << (16 * k);
-    }
-    fWindow = reinterpret_cast<uintptr_t>(w);
-    fCommas = commas;
-    fStops = stops;
-    fOthers = others;
-  }
 #endif
   // Ends the unquoted field at the cursor at stop, a comma or a line feed.
   CsvFieldEnd Cut(CsvField* field, const char* stop, bool comma) {
@@ -152,15 +116,6 @@ class CsvCursor {
   }
   const char* fPos;
   const char* fEnd;
-  // The window of NextFast: the address of its first byte and, one bit per byte, its commas,
-  // its bytes that stop an unquoted field and those among them that need Next (carriage
-  // returns and quotes). The bytes never change, so a window stays valid while the cursor
-  // moves through it by any call; none is loaded yet while the cursor is 64 or more bytes
-  // past fWindow.
-  uintptr_t fWindow = 0;
-  uint64_t fCommas = 0;
-  uint64_t fStops = 0;
-  uint64_t fOthers = 0;
   const char* fErrorPos = nullptr;
   const char* fErrorText = "";
 };

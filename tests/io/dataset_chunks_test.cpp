@@ -72,9 +72,9 @@ TEST(DatasetChunks, EveryChunkSizeSplitsRowsWithQuotedLineBreaksCrlfAndEmptyLine
 }
 
 TEST(DatasetChunks, FieldsOfEveryLengthAroundQuotesAndCarriageReturnsReadTheSameInEveryChunking) {
-  // The field cutter looks at 64 bytes at a time: fields shorter and longer than that, runs
+  // The field cutter looks at 16 bytes at a time: fields shorter and longer than that, runs
   // of empty fields, quoted values holding commas, line breaks and doubled quotes, CRLF and
-  // LF rows, wherever they fall against those windows and the chunks' ends.
+  // LF rows, wherever they fall against those steps and the chunks' ends.
   TempDir dir;
   std::srand(23);
   const size_t kCols = 6, kRows = 400;
@@ -110,7 +110,7 @@ TEST(DatasetChunks, FieldsOfEveryLengthAroundQuotesAndCarriageReturnsReadTheSame
 }
 
 TEST(DatasetChunks, AStrayQuoteOrCarriageReturnDeepInALongFieldIsAFaultAtItsColumn) {
-  // Wherever the byte falls in the cutter's 64-byte window.
+  // Wherever the byte falls among the bytes the cutter looks at together.
   TempDir dir;
   for (size_t at = 1; at < 140; at += 7) {
     for (const char* stray : {"\"", "\r"}) {
