@@ -17,13 +17,7 @@ void FSCatAccumBase::AddMissing(double w) {
 }
 
 void FSCatAccumBase::CountValid(std::int32_t c, double w) {
-  if (fConstant) {
-    if (fFirstCat == -1) {
-      fFirstCat = c;
-    } else if (c != fFirstCat) {
-      fConstant = false;
-    }
-  }
+  TrackCategory(c, fConstant, fFirstCat);
   fTotal += w;
   fValid += 1;
   assert(fMissing <= fTotal && "featureselection/FSCatAccums: fMissing <= fTotal");
@@ -109,13 +103,7 @@ void FSCatAccum::AddValues(const double* values, const double* w, const char* us
         break;
       }
       added = true;
-      if (constant) {
-        if (first == -1) {
-          first = c;
-        } else if (c != first) {
-          constant = false;
-        }
-      }
+      TrackCategory(c, constant, first);
       total += wi;
       ++nValid;
     }

@@ -35,6 +35,16 @@ class FSCatAccumBase : public IFSPredTargetAccum {
   virtual void Sync() const {}
   // Constant tracking, totals and the valid count for one valid case of category c.
   void CountValid(std::int32_t c, double w);
+  // The constant flag and first category after one more valid category c: constant while
+  // every valid value has had the first one's category.
+  static void TrackCategory(std::int32_t c, bool& constant, std::int32_t& first) {
+    if (!constant) return;
+    if (first == -1) {
+      first = c;
+    } else if (c != first) {
+      constant = false;
+    }
+  }
   void WriteHead(FSFieldSink& out) const;
   void ReadHead(FSFieldSource& in, const char* cls);
   void DisplayHead(std::ostream& os) const;
