@@ -65,6 +65,11 @@ class FSContAccum final : public FSContAccumBase {
     FSUnitUpdate(x, fTotal - fMissing, step, fMean, fM2);
     fTotal += 1.0;
   }
+  // For each of n records in turn, AddUnitValue(columns[q][i]) or, for a missing value,
+  // AddMissing(1) on every accums[q], q < k; valid[i] is set to 1 where some value is valid.
+  // Bit for bit what those calls give, two predictors at a time in the lanes of one vector.
+  static void AddUnitColumns(FSContAccum* const* accums, const double* const* columns,
+                             std::size_t k, int n, char* valid);
   void Finalize() override;
   void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
   FSAccumClass GetClassCode() const override { return kFSClassContAccum; }

@@ -271,6 +271,7 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
     weight.assign(static_cast<std::size_t>(n), 1.0);
     use.assign(static_cast<std::size_t>(n), 1);
     int done = processed;
+    const bool everyUnit = weightPos < 0 && maxRecords - processed >= n;  // each read, weight 1
     for (int i = 0; i < n; ++i) {
       if (weightPos >= 0) {
         const double raw = weightPos < nFields ? block->columns[weightPos][i] : MCMV::gMissingValue;
@@ -302,7 +303,9 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
                                                      true, valid.data());
     values.resize(contPreds.size());
     for (std::size_t k = 0; k < contPreds.size(); ++k) values[k] = columnOf(contPreds[k]);
-    if (contFast.size() == contPreds.size()) {
+    if (contFast.size() == contPreds.size() && everyUnit) {
+      FSContAccum::AddUnitColumns(contFast.data(), values.data(), contFast.size(), n, valid.data());
+    } else if (contFast.size() == contPreds.size()) {
       AddRecordByRecord(contFast, values, n, weight.data(), use.data(), valid.data());
     } else {
       AddRecordByRecord(contAccums, values, n, weight.data(), use.data(), valid.data());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iomanip>
+#include <limits>
 #include <sstream>
 
 #include "featureselection/FSAlgorithm.h"
@@ -407,40 +408,61 @@ TEST(DataPassTest, BlocksOfAnySizeGiveWhatRecordByRecordGives) {
 }
 
 TEST(DataPassTest, ContinuousMomentsWithoutTargetAreThoseOfOneValueAtATime) {
-  // Three continuous predictors with missing values at different records, so that their valid
-  // weights differ, and values whose running means round at every step; unit weights, then a
-  // weight column. The screening pass must give what FSContAccum gives fed value by value.
+  // Five continuous predictors (an odd one out of the pairs the pass takes together) with
+  // missing, infinite and NaN values at different records, so that their valid weights
+  // differ, values whose running means round at every step, one constant after a run of
+  // missing values and one that stops being constant late; unit weights, then a weight
+  // column. The screening pass must give what FSContAccum gives fed value by value, whether
+  // the records come one at a time or in blocks of any size.
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
   for (bool weighted : {false, true}) {
-    const int nPreds = 3;
-    FSSettings s(nPreds, false, false);
-    if (weighted) s.SetFrequencyWeightPosition(nPreds);
-    MCCommon::VectorRecordIter it;
+    const int nPreds = 5;
+    std::vector<std::vector<double>> rows;
     std::vector<FSContAccum> expected(nPreds);
     for (int i = 0; i < 1500; ++i) {
       std::vector<double> row = {i % 7 == 2 ? kSysmis : 100.0 / (i + 3), 0.1 * i * i - 3.3,
-                                 i % 3 == 0 ? kSysmis : std::sqrt(i + 0.5)};
+                                 i % 3 == 0 ? kSysmis : i % 11 == 4 ? nan : std::sqrt(i + 0.5),
+                                 i < 40 || i % 5 == 1 ? kSysmis : 2.5,
+                                 i % 13 == 6 ? (i % 2 ? inf : -inf) : i < 1234 ? 7.0 : -i / 3.0};
       const double w = weighted ? 1.0 + i % 4 : 1.0;
       if (weighted) row.push_back(w);
-      it.AddRow(row);
+      rows.push_back(row);
       for (int q = 0; q < nPreds; ++q) {
-        if (row[static_cast<size_t>(q)] == kSysmis) {
+        const double v = row[static_cast<size_t>(q)];
+        if (FSIsContMissing(v)) {
           expected[static_cast<size_t>(q)].AddMissing(w);
         } else {
-          expected[static_cast<size_t>(q)].AddValue(row[static_cast<size_t>(q)], w, true);
+          expected[static_cast<size_t>(q)].AddValue(v, w, true);
         }
       }
     }
-    auto a = MakeAlgorithm(s);
-    std::vector<int> inds;
-    std::vector<std::vector<int>> reasons;
-    ASSERT_TRUE(a->CheckPredictors(&it, inds, reasons, -1).IsOK());
-    const FSPredictorSet& set = dynamic_cast<FSAlgorithm*>(a.get())->GetPredictorSet();
-    for (int q = 0; q < nPreds; ++q) {
-      const auto* got = dynamic_cast<const FSContAccum*>(set.GetAccumulator(q));
-      ASSERT_TRUE(got) << q;
-      EXPECT_EQ(got->GetMean(), expected[static_cast<size_t>(q)].GetMean()) << q << weighted;
-      EXPECT_EQ(got->GetM2(), expected[static_cast<size_t>(q)].GetM2()) << q << weighted;
-      EXPECT_EQ(got->GetMissing(), expected[static_cast<size_t>(q)].GetMissing()) << q;
+    for (size_t size : {0u, 1u, 3u, 1500u}) {  // 0: record by record
+      FSSettings s(nPreds, false, false);
+      if (weighted) s.SetFrequencyWeightPosition(nPreds);
+      MCCommon::VectorRecordIter records;
+      for (const auto& r : rows) records.AddRow(r);
+      BlockRows blocks(rows, size);
+      MCCommon::RecordIterator* it = size == 0 ? static_cast<MCCommon::RecordIterator*>(&records)
+                                               : &blocks;
+      auto a = MakeAlgorithm(s);
+      std::vector<int> inds;
+      std::vector<std::vector<int>> reasons;
+      ASSERT_TRUE(a->CheckPredictors(it, inds, reasons, -1).IsOK());
+      const FSPredictorSet& set = dynamic_cast<FSAlgorithm*>(a.get())->GetPredictorSet();
+      for (int q = 0; q < nPreds; ++q) {
+        const auto* got = dynamic_cast<const FSContAccum*>(set.GetAccumulator(q));
+        const FSContAccum& want = expected[static_cast<size_t>(q)];
+        ASSERT_TRUE(got) << q;
+        const std::string where = "predictor " + std::to_string(q) + " weighted " +
+                                  std::to_string(weighted) + " blocks of " + std::to_string(size);
+        EXPECT_EQ(got->GetMean(), want.GetMean()) << where;
+        EXPECT_EQ(got->GetM2(), want.GetM2()) << where;
+        EXPECT_EQ(got->GetMissing(), want.GetMissing()) << where;
+        EXPECT_EQ(got->GetTotal(), want.GetTotal()) << where;
+        EXPECT_EQ(got->IsConstant(), want.IsConstant()) << where;
+        EXPECT_EQ(got->GetFirstValue(), want.GetFirstValue()) << where;
+      }
     }
   }
 }
