@@ -2,7 +2,6 @@
 #include "featureselection/FSContAccums.h"
 
 #include <algorithm>
-#include <bit>
 #include <cassert>
 #include <cmath>
 #include <vector>
@@ -64,10 +63,6 @@ namespace {
 typedef double Lanes __attribute__((vector_size(16)));
 typedef long long LaneMask __attribute__((vector_size(16)));
 
-Lanes Select(LaneMask m, Lanes a, Lanes b) {
-  return std::bit_cast<Lanes>((std::bit_cast<LaneMask>(a) & m) | (std::bit_cast<LaneMask>(b) & ~m));
-}
-
 // Where FSIsContMissing(x) is false: x is finite and not the system-missing value.
 LaneMask ValidLanes(Lanes x) {
   const Lanes miss = {kMiss, kMiss};
@@ -76,47 +71,49 @@ LaneMask ValidLanes(Lanes x) {
 }
 
 // The running state of two predictors: the mean, M2, the valid count W and the missing count.
-struct LanePair {
+struct LaneState {
   Lanes mean, m2, W, missing;
-  FSContAccum* acc[2];
+};
+
+// One value of each predictor, the update as FSUnitUpdate makes it: d = (x - mean) *
+// (1 / (W + 1)), M2 += (W + 1) * d * W * d, mean += d, in that order of operations. Answers
+// the lanes that held a valid value.
+[[gnu::always_inline]] inline LaneMask Update(LaneState& s, Lanes x) {
+  const Lanes one = {1.0, 1.0};
+  const Lanes zero = {0.0, 0.0};
+  const LaneMask ok = ValidLanes(x);
+  const Lanes f = one / (s.W + one);
+  const Lanes d = (x - s.mean) * f;
+  const Lanes t = (s.W + one) * d * s.W * d;
+  s.mean = ok ? s.mean + d : s.mean;
+  s.m2 = ok ? s.m2 + t : s.m2;
+  s.W = ok ? s.W + one : s.W;
+  s.missing += ok ? zero : one;
+  return ok;
+}
+
+struct LanePair {
+  LaneState state;
   const double* col[2];
 };
 
-// P pairs over records 0 .. n-1, each update as FSUnitUpdate makes it: d = (x - mean) *
-// (1 / (W + 1)), M2 += (W + 1) * d * W * d, mean += d, in that order of operations.
-template <int P>
+// Records 0 .. n-1 of one pair, or of two side by side (their chains of updates overlap, and
+// their state stays in registers).
+template <bool kTwo>
 void RunPairs(LanePair* pairs, int n, char* valid) {
-  const Lanes one = {1.0, 1.0};
-  const Lanes zero = {0.0, 0.0};
-  Lanes mean[P], m2[P], W[P], missing[P];
-  for (int p = 0; p < P; ++p) {
-    mean[p] = pairs[p].mean;
-    m2[p] = pairs[p].m2;
-    W[p] = pairs[p].W;
-    missing[p] = pairs[p].missing;
-  }
+  LaneState s0 = pairs[0].state;
+  LaneState s1 = kTwo ? pairs[1].state : s0;
+  const double* a0 = pairs[0].col[0];
+  const double* a1 = pairs[0].col[1];
+  const double* b0 = kTwo ? pairs[1].col[0] : a0;
+  const double* b1 = kTwo ? pairs[1].col[1] : a1;
   for (int i = 0; i < n; ++i) {
-    LaneMask any = {0, 0};
-    for (int p = 0; p < P; ++p) {
-      const Lanes x = {pairs[p].col[0][i], pairs[p].col[1][i]};
-      const LaneMask ok = ValidLanes(x);
-      const Lanes f = one / (W[p] + one);
-      const Lanes d = (x - mean[p]) * f;
-      const Lanes t = (W[p] + one) * d * W[p] * d;
-      mean[p] = Select(ok, mean[p] + d, mean[p]);
-      m2[p] = Select(ok, m2[p] + t, m2[p]);
-      W[p] = Select(ok, W[p] + one, W[p]);
-      missing[p] += Select(ok, zero, one);
-      any |= ok;
-    }
+    LaneMask any = Update(s0, Lanes{a0[i], a1[i]});
+    if constexpr (kTwo) any |= Update(s1, Lanes{b0[i], b1[i]});
     if ((any[0] | any[1]) != 0) valid[i] = 1;
   }
-  for (int p = 0; p < P; ++p) {
-    pairs[p].mean = mean[p];
-    pairs[p].m2 = m2[p];
-    pairs[p].W = W[p];
-    pairs[p].missing = missing[p];
-  }
+  pairs[0].state = s0;
+  if constexpr (kTwo) pairs[1].state = s1;
 }
 }  // namespace
 
@@ -134,28 +131,24 @@ void FSContAccum::AddUnitColumns(FSContAccum* const* accums, const double* const
     const std::size_t q0 = 2 * p, q1 = std::min(2 * p + 1, k - 1);
     FSContAccum* a[2] = {accums[q0], accums[q1]};
     LanePair& lp = pairs[p];
-    lp.mean = Lanes{a[0]->fMean, a[1]->fMean};
-    lp.m2 = Lanes{a[0]->fM2, a[1]->fM2};
-    lp.W = Lanes{a[0]->fTotal - a[0]->fMissing, a[1]->fTotal - a[1]->fMissing};
-    lp.missing = Lanes{0.0, 0.0};
-    lp.acc[0] = a[0];
-    lp.acc[1] = a[1];
+    lp.state.mean = Lanes{a[0]->fMean, a[1]->fMean};
+    lp.state.m2 = Lanes{a[0]->fM2, a[1]->fM2};
+    lp.state.W = Lanes{a[0]->fTotal - a[0]->fMissing, a[1]->fTotal - a[1]->fMissing};
+    lp.state.missing = Lanes{0.0, 0.0};
     lp.col[0] = columns[q0];
     lp.col[1] = columns[q1];
   }
-  // Two pairs a pass over the block: their chains of updates overlap, and their state stays
-  // in registers.
   std::size_t p = 0;
-  for (; p + 2 <= pairs.size(); p += 2) RunPairs<2>(&pairs[p], n, valid);
-  if (p < pairs.size()) RunPairs<1>(&pairs[p], n, valid);
+  for (; p + 2 <= pairs.size(); p += 2) RunPairs<true>(&pairs[p], n, valid);
+  if (p < pairs.size()) RunPairs<false>(&pairs[p], n, valid);
   for (std::size_t q = 0; q < k; ++q) {
-    const LanePair& lp = pairs[q / 2];
+    const LaneState& st = pairs[q / 2].state;
     const int lane = static_cast<int>(q % 2);
     FSContAccum& a = *accums[q];
     // Counts of whole cases: the sums below are exact, as the additions of 1 one at a time.
-    a.fMean = lp.mean[lane];
-    a.fM2 = lp.m2[lane];
-    a.fMissing += lp.missing[lane];
+    a.fMean = st.mean[lane];
+    a.fM2 = st.m2[lane];
+    a.fMissing += st.missing[lane];
     a.fTotal += static_cast<double>(n);
   }
 }
