@@ -50,13 +50,6 @@ void ZIRA_Variable::SetString(size_t row, std::string_view value) {
   std::memset(cell + n, ' ', static_cast<size_t>(fCellWidth) - n);
 }
 
-bool ZIRA_Variable::IsUserMissing(double v) const {
-  if (v == MCMV::gMissingValue) return false;
-  for (double m : fMissing.values)
-    if (m == v) return true;
-  return fMissing.hasRange && v >= fMissing.low && v <= fMissing.high;
-}
-
 bool ZIRA_Variable::IsUserMissing(std::string_view v) const {
   while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
   for (const auto& m : fMissing.strings)

@@ -78,8 +78,13 @@ class ZIRA_Variable {
   std::vector<char>& StringBuffer() { return fStrings; }
   const std::vector<char>& StringBuffer() const { return fStrings; }
 
-  // Missing-value tests.
-  bool IsUserMissing(double v) const;
+  // Missing-value tests (the numeric one inline: it runs once per value in the passes).
+  bool IsUserMissing(double v) const {
+    if (v == MCMV::gMissingValue) return false;
+    for (double m : fMissing.values)
+      if (m == v) return true;
+    return fMissing.hasRange && v >= fMissing.low && v <= fMissing.high;
+  }
   bool IsUserMissing(std::string_view v) const;
   // A numeric value is valid when it is neither system-missing nor user-missing.
   bool IsValidNumber(size_t row) const {
