@@ -109,6 +109,20 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
   for (int k = 0; k < s.GetNCustRules(); ++k)
     addOutcome((*s.GetCustRuleSpecs())[static_cast<size_t>(k)].GetOutcomeVarInd());
 
+  // Which checks the case work runs (the first pass runs only the duplicate step).
+  fFinal = duplicMap == nullptr || fPassInd == 1;
+  fDoEmpty = fFinal && (s.GetEmptyCaseCheck() || !s.GetEmptyCaseVarName().empty());
+  const bool idWork =
+      fNCaseIdVars > 0 && (s.GetIncomplIdCheck() || !s.GetIncomplIdVarName().empty() ||
+                           s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
+  fDoIds = fPassInd == 1 || idWork;
+  const bool duplicWork =
+      fNCaseIdVars > 0 && (s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
+  fDoDuplic = fDoIds && (fPassInd == 1 || duplicWork) && duplicMap != nullptr;
+  fDoRules = fFinal && (s.GetNStandRules() >= 1 || s.GetNCustRules() >= 1) &&
+             (s.GetSummaryByVar() || s.GetSummaryByRule() || s.GetCaseReportDisplay() ||
+              !s.GetRuleViolVarName().empty());
+
   if (duplicMap) {
     VDT_ASSERT(s.GetDuplicIdCheck() || fDuplicIdVar >= 0 || fPassInd == 0);
     fpDuplicIdMap = duplicMap;
@@ -186,23 +200,18 @@ bool VDTProcAdapter::CheckIncompleteId() {
 }
 
 bool VDTProcAdapter::ProcessCase() {
-  const VDTValidSpecs& s = *fpVDTValidSpecs;
-  bool final = fpDuplicIdMap == nullptr || fPassInd == 1;
-  if (final && IsFirstCaseOfSplit() && fpOutput) fpOutput->StartSplit();
-  if (final && vdt::GetCaseHook()) vdt::GetCaseHook()(GetCaseNumber());
+  if (fFinal && IsFirstCaseOfSplit() && fpOutput) fpOutput->StartSplit();
+  if (fFinal && vdt::GetCaseHook()) vdt::GetCaseHook()(GetCaseNumber());
 
-  const auto* ids = s.GetCaseIdVarList();
+  const auto* ids = fpVDTValidSpecs->GetCaseIdVarList();
   for (int i = 0; i < fNCaseIdVars; ++i) {
     int col = (*ids)[static_cast<size_t>(i)];
     fCaseIdValues[static_cast<size_t>(i)] =
         IsMissingOrBlank(col) ? nullptr : fCaseValueReaders[static_cast<size_t>(col)]->GetValue();
   }
 
-  if (final && (s.GetEmptyCaseCheck() || !s.GetEmptyCaseVarName().empty())) CheckEmptyCase();
-
-  bool idWork = fNCaseIdVars > 0 && (s.GetIncomplIdCheck() || !s.GetIncomplIdVarName().empty() ||
-                                     s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
-  if (fPassInd == 1 || idWork) {
+  if (fDoEmpty) CheckEmptyCase();
+  if (fDoIds) {
     bool complete = true;
     for (const OBS* v : fCaseIdValues) {
       if (!v) {
@@ -210,16 +219,50 @@ bool VDTProcAdapter::ProcessCase() {
         break;
       }
     }
-    if (final) CheckIncompleteId();
-    bool duplicWork = fNCaseIdVars > 0 && (s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty());
-    if ((fPassInd == 1 || duplicWork) && fpDuplicIdMap) CheckDuplicateId(complete);
+    if (fFinal) CheckIncompleteId();
+    if (fDoDuplic) CheckDuplicateId(complete);
   }
-
-  if (final && (s.GetNStandRules() >= 1 || s.GetNCustRules() >= 1) &&
-      (s.GetSummaryByVar() || s.GetSummaryByRule() || s.GetCaseReportDisplay() ||
-       !s.GetRuleViolVarName().empty()))
-    CheckRules();
+  if (fDoRules) CheckRules();
   return true;
+}
+
+void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, char* mark) {
+  const size_t n = end - begin;
+  std::fill(mark, mark + n, 0);
+  if (fDoEmpty) {
+    // Cases still empty after each variable of the scope: most leave at the first one.
+    const VDTValidSpecs& s = *fpVDTValidSpecs;
+    const auto* scope = s.GetAllVarList() ? s.GetAllVarList() : s.GetAnalysVarList();
+    fEmptySoFar.resize(n);
+    size_t left = n;
+    for (size_t i = 0; i < n; ++i) fEmptySoFar[i] = static_cast<uint32_t>(i);
+    if (scope) {
+      for (int col : *scope) {
+        size_t kept = 0;
+        for (size_t k = 0; k < left; ++k) {
+          const uint32_t i = fEmptySoFar[k];
+          fEmptySoFar[kept] = i;
+          kept += MissingOrBlankAt(col, begin + i) ? 1 : 0;
+        }
+        left = kept;
+        if (left == 0) break;
+      }
+    }
+    for (size_t k = 0; k < left; ++k) mark[fEmptySoFar[k]] = 1;
+  }
+  if (fDoIds) {
+    for (int col : *fpVDTValidSpecs->GetCaseIdVarList())
+      for (size_t i = 0; i < n; ++i) mark[i] |= MissingOrBlankAt(col, begin + i) ? 1 : 0;
+  }
+  if (fDoDuplic && fPassInd == 1) {
+    for (size_t i = 0; i < n; ++i) mark[i] |= fInDuplicGroup[begin + i] ? 1 : 0;
+  }
+  if (fDoRules) {
+    for (int col : fOutcomeCols) {
+      const double* x = fColumns[static_cast<size_t>(col)].numbers + begin;
+      for (size_t i = 0; i < n; ++i) mark[i] |= x[i] == 1.0 ? 1 : 0;
+    }
+  }
 }
 
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
@@ -373,6 +416,7 @@ bool VDTProcAdapter::SpareWork() {
 }
 
 size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
+  if (fFinal) return ProcessFinalCases(begin, end);
   const PreparedBlock* p = fpDuplicIdMap && fPassInd == 0 ? PreparedFor(begin) : nullptr;
   if (!p || end > p->end) return UAInputAdapter::ProcessCases(begin, end);
   // The first pass: the prepared keys into the map in case order, each insertion fetching the
@@ -390,6 +434,25 @@ size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
     CountFirstPassKey(payload, added, static_cast<long>(p->begin + i) + 1);
   }
   return end - begin;
+}
+
+size_t VDTProcAdapter::ProcessFinalCases(size_t begin, size_t end) {
+  // A test hook sees every case.
+  if (vdt::GetCaseHook()) return UAInputAdapter::ProcessCases(begin, end);
+  // Most cases break no rule and have complete identifiers that no other case shares, and
+  // some valid value: such a case is counted nowhere, reported nowhere, and its saved
+  // variables are 0. The block's saved values are set to 0 column by column; the case work
+  // runs for the other cases alone, in case order, and sets their saved values itself.
+  const size_t n = end - begin;
+  fToProcess.resize(n);
+  MarkCasesToProcess(begin, end, fToProcess.data());
+  if (IsFirstCaseOfSplit()) fToProcess[0] = 1;  // it starts the split group's output
+  ZIRA_InputCaseIterator* cases = GetCaseIterator();
+  if (fDoEmpty && fEmptyCaseVar >= 0) cases->SetColumnValues(fEmptyCaseVar, begin, end, 0.0);
+  if (fDoIds && fIncompIdVar >= 0) cases->SetColumnValues(fIncompIdVar, begin, end, 0.0);
+  if (fDoDuplic && fDuplicIdVar >= 0) cases->SetColumnValues(fDuplicIdVar, begin, end, 0.0);
+  if (fDoRules && fRuleViolVar >= 0) cases->SetColumnValues(fRuleViolVar, begin, end, 0.0);
+  return ProcessMarkedCases(begin, end, fToProcess.data());
 }
 
 bool VDTProcAdapter::IsViolated(int outcomeCol) const {

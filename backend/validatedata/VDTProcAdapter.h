@@ -167,6 +167,18 @@ class VDTProcAdapter : public UAInputAdapter {
   // Backs the next piece of at most `step` map entries below `limit` with memory; false when
   // every entry below `limit` is claimed already.
   bool PrefaultNextEntries(size_t limit, size_t step);
+  // The final pass over a block: the case work for the cases that need it (MarkCasesToProcess).
+  size_t ProcessFinalCases(size_t begin, size_t end);
+  // mark[i] = 1 for each case begin + i that is empty, has an incomplete identifier, is in a
+  // duplicate group or has an outcome value of 1; 0 for every other.
+  void MarkCasesToProcess(size_t begin, size_t end, char* mark);
+  bool fFinal = true;      // the pass reports and saves (not the first of two)
+  bool fDoEmpty = false;   // the empty-case check runs
+  bool fDoIds = false;     // the identifier checks run
+  bool fDoDuplic = false;  // ... and with them the duplicate step
+  bool fDoRules = false;   // the rule outcomes are read
+  std::vector<char> fToProcess;
+  std::vector<uint32_t> fEmptySoFar;
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

@@ -27,3 +27,9 @@ void ZIRA_InputCaseIterator::SetColumnValue(int column, double value) {
   assert(v && !v->IsString() && "host/inputadapter/ZIRA_InputCaseIterator: numeric column");
   v->SetNumber(fRow, value);
 }
+
+void ZIRA_InputCaseIterator::SetColumnValues(int column, size_t begin, size_t end, double value) {
+  ZIRA_Variable* v = fData.GetVariable(column);
+  assert(v && !v->IsString() && "host/inputadapter/ZIRA_InputCaseIterator: numeric column");
+  for (size_t r = begin; r < end; ++r) v->SetNumber(r, value);
+}

@@ -89,8 +89,13 @@ void UAInputAdapter::PrepareCases(size_t, size_t) {}
 bool UAInputAdapter::SpareWork() { return false; }
 
 size_t UAInputAdapter::ProcessCases(size_t begin, size_t end) {
+  return ProcessMarkedCases(begin, end, nullptr);
+}
+
+size_t UAInputAdapter::ProcessMarkedCases(size_t begin, size_t end, const char* marked) {
   const bool first = fFirstOfSplit;
   for (size_t r = begin; r < end; ++r) {
+    if (marked && !marked[r - begin]) continue;
     SetCurrentCase(r, first && r == begin);
     if (!PreprocessCase()) continue;
     if (!ProcessCase()) return r - begin;

@@ -71,6 +71,11 @@ class UAInputAdapter {
   void SetSplitFile(BpProcedure* procedure, bool honour, bool label, bool sorted);
   BpProcedure* GetSplitProcedure() const { return fpSplitProcedure; }
 
+  // ProcessCases for the cases begin + i with marked[i] != 0 alone (every case when marked is
+  // null); for the others nothing runs and the current case does not move. Answers as
+  // ProcessCases, counting the cases not marked as done.
+  size_t ProcessMarkedCases(size_t begin, size_t end, const char* marked);
+
   // Host-side state the iterator maintains.
   ZIRA_InputCaseIterator* GetCaseIterator() { return &fCaseIterator; }
   const ZIRA_InputCaseIterator* GetCaseIterator() const { return &fCaseIterator; }

@@ -17,6 +17,8 @@ class ZIRA_InputCaseIterator {
 
   // Stores a value of a numeric variable for the current case.
   void SetColumnValue(int column, double value);
+  // Stores one value of a numeric variable for the cases of rows begin .. end-1.
+  void SetColumnValues(int column, size_t begin, size_t end, double value);
 
   const ZIRA_DataSource& Data() const { return fData; }
 
