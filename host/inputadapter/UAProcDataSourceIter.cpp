@@ -249,10 +249,11 @@ void UAProcDataSourceIter::Rebalance(int b) {
     if (++fBlocksSinceMove < 8 || fCallerNs == 0 || fWorkerNs == 0) return;
     const double gap = fCallerNs - fWorkerNs;
     toWorker = gap > 0;
-    // The costliest field whose move at most closes the gap.
+    // The costliest field whose move narrows the gap: moved, a field of cost c turns a gap g
+    // into g - 2c, narrower while c < g (and then no move brings it back).
     for (size_t f = 0; f < fCallerCodes.size(); ++f) {
       const double cost = fFieldNs[f];
-      if ((fCallerCodes[f] != 0) != toWorker || 2 * cost > std::abs(gap)) continue;
+      if ((fCallerCodes[f] != 0) != toWorker || cost >= std::abs(gap)) continue;
       if (best < 0 || cost > fFieldNs[static_cast<size_t>(best)]) best = static_cast<int>(f);
     }
     if (best < 0) return;
@@ -332,7 +333,10 @@ void UAProcDataSourceIter::Worker::Start(std::function<void()> job) {
   fChanged.notify_all();
 }
 
+double gWaitTotal = 0; long gWaits = 0;
 void UAProcDataSourceIter::Worker::Wait() {
+  auto t0 = std::chrono::steady_clock::now();
+  struct T { std::chrono::steady_clock::time_point t0; ~T() { gWaitTotal += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(); ++gWaits; } } timer{t0};
   std::unique_lock<std::mutex> lock(fMutex);
   fChanged.wait(lock, [this] { return !fBusy; });
   if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
