@@ -48,7 +48,7 @@ uint64_t CategoryCoder::HashCell(const char* cell) const {
   return h | 1;
 }
 
-bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
+inline bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
   if (!fString) return fNumberKey[code] == hashing::NumberBits(fpVar->GetNumber(row));
   const char* cell = fpVar->GetStringCell(row);
   if (fWords == 0) return std::memcmp(fpVar->GetStringCell(fFirstRow[code]), cell, fWidth) == 0;
@@ -130,11 +130,15 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
     }
   }
   if (pending == 0) return;
+  // A table within the processor's second-level cache needs no fetching ahead (a table that
+  // grows past it during the block is fetched from the next block on).
+  const bool far = fSlots.size() * sizeof(Slot) > kNearBytes;
   for (size_t i = 0; i < n; ++i) {
     // Two steps ahead: the slot of a value 32 rows on, then the category value its slot
     // points to 16 rows on.
-    if (i + kAhead < n && fHashes[i + kAhead] != 0) Prefetch(fHashes[i + kAhead]);
-    if (i + kAhead / 2 < n && fHashes[i + kAhead / 2] != 0) PrefetchValue(fHashes[i + kAhead / 2]);
+    if (far && i + kAhead < n && fHashes[i + kAhead] != 0) Prefetch(fHashes[i + kAhead]);
+    if (far && i + kAhead / 2 < n && fHashes[i + kAhead / 2] != 0)
+      PrefetchValue(fHashes[i + kAhead / 2]);
     const size_t row = begin + i;
     if (fHashes[i] != 0) {
       out[i] = Lookup(fHashes[i], row);
@@ -144,7 +148,7 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
   }
 }
 
-double CategoryCoder::Lookup(uint64_t h, size_t row) {
+inline double CategoryCoder::Lookup(uint64_t h, size_t row) {
   if ((fHashed + 1) * 4 > fSlots.size() * 3) Grow();
   const uint32_t tag = static_cast<uint32_t>(h >> 32);
   const size_t mask = fSlots.size() - 1;

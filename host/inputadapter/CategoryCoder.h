@@ -33,6 +33,7 @@ class CategoryCoder {
  private:
   static constexpr int64_t kDirectLimit = 1 << 16;  // whole numbers 0 .. limit-1 go direct
   static constexpr size_t kMaxKeyWords = 4;         // strings up to 32 bytes keep a copy
+  static constexpr size_t kNearBytes = 256 * 1024;  // a slot table this small is not fetched ahead
   struct Slot {
     uint32_t code1 = 0;  // the category's code + 1; 0 marks an empty slot
     uint32_t tag = 0;    // high bits of its hash, compared before the value
@@ -40,14 +41,14 @@ class CategoryCoder {
   uint64_t HashRow(size_t row) const;
   uint64_t HashCell(const char* cell) const;  // a string cell's fWidth bytes
   uint64_t KeptHash(uint32_t code) const;     // the hash of a kept category, 0 for direct ones
-  bool SameValue(uint32_t code, size_t row) const;
+  [[gnu::always_inline]] bool SameValue(uint32_t code, size_t row) const;
   // Whole numbers 0 .. kDirectLimit-1 are coded through fDirect.
   static bool IsDirect(double d) {
     return d >= 0.0 && d < static_cast<double>(kDirectLimit) &&
            d == static_cast<double>(static_cast<int64_t>(d));
   }
   double DirectCode(double d);
-  double Lookup(uint64_t h, size_t row);
+  [[gnu::always_inline]] double Lookup(uint64_t h, size_t row);
   // The slot where a hash's search starts. Hashes have their lowest bit set (0 marks a row
   // without one), so that bit would leave every even slot without a category of its own.
   size_t HomeSlot(uint64_t h) const { return static_cast<size_t>(h >> 1) & (fSlots.size() - 1); }
