@@ -66,12 +66,28 @@ const ParamObj* ByOrOff(const CommandSpec& spec, const std::string& command,
 // Whether some combination of split values comes back after a run of other values, so that
 // it would form two split groups.
 bool ValuesComeBack(const ZIRA_DataSource& data, const std::vector<int>& cols) {
+  std::vector<const ZIRA_Variable*> vars;
+  for (int c : cols) vars.push_back(data.GetVariable(c));
+  // Whether rows a and b hold the same bytes in every split variable (most rows continue the
+  // run of the row before).
+  auto sameRow = [&vars](size_t a, size_t b) {
+    for (const ZIRA_Variable* v : vars) {
+      if (v->IsString()) {
+        const size_t w = static_cast<size_t>(v->GetCellWidth());
+        if (std::memcmp(v->GetStringCell(a), v->GetStringCell(b), w) != 0) return false;
+      } else {
+        const double x = v->GetNumber(a), y = v->GetNumber(b);
+        if (std::memcmp(&x, &y, sizeof x) != 0) return false;
+      }
+    }
+    return true;
+  };
   std::unordered_set<std::string> done;
-  std::string current, key;
+  std::string key;
   for (size_t r = 0; r < data.CaseCount(); ++r) {
+    if (r > 0 && sameRow(r - 1, r)) continue;
     key.clear();
-    for (int c : cols) {
-      const ZIRA_Variable* v = data.GetVariable(c);
+    for (const ZIRA_Variable* v : vars) {
       if (v->IsString()) {
         key.append(v->GetStringCell(r), static_cast<size_t>(v->GetCellWidth()));
       } else {
@@ -81,9 +97,7 @@ bool ValuesComeBack(const ZIRA_DataSource& data, const std::vector<int>& cols) {
         key.append(bytes, sizeof x);
       }
     }
-    if (r > 0 && key == current) continue;
     if (!done.insert(key).second) return true;
-    current = key;
   }
   return false;
 }
