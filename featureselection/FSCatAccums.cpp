@@ -69,16 +69,31 @@ void FSCatAccumBase::DisplayHead(std::ostream& os) const {
 
 void FSCatAccum::AddValues(const double* values, const double* w, const char* use, int n,
                            bool categorical, char* valid) {
+  // Null weights and uses: every weight 1 and every record read.
+  const int done = w && use     ? AddDense<false>(values, w, use, n, categorical, valid)
+                   : !w && !use ? AddDense<true>(values, nullptr, nullptr, n, categorical, valid)
+                                : 0;
+  if (done < n) {
+    FSAddBlock(*this, values + done, w ? w + done : nullptr, use ? use + done : nullptr, n - done,
+               categorical, valid + done);
+  }
+}
+
+template <bool kUnit>
+int FSCatAccum::AddDense(const double* values, const double* w, const char* use, int n,
+                         bool categorical, char* valid) {
   // While the counts are in the table: AddMissing and AddValue inlined, the running sums in
   // registers (added to in the same order, so with the same results), each value's cell
   // fetched 16 values ahead when the table is larger than the processor's first cache. A
   // value whose code has no cell yet takes AddValue itself, which grows the table or leaves
-  // it for the map.
+  // it for the map. With unit weights the sums are counts of whole cases, kept as integers
+  // and added once: exact either way.
   constexpr int kAhead = 16;
   constexpr std::size_t kCachedCells = 4096;
   int i = 0;
   while (i < n && fDenseOn) {
     double total = fTotal, missing = fMissing;
+    long long unitMissing = 0, unitValid = 0;
     int nValid = fValid;
     bool constant = fConstant;
     std::int32_t first = fFirstCat;
@@ -86,10 +101,12 @@ void FSCatAccum::AddValues(const double* values, const double* w, const char* us
     const bool fetch = fTable.Size() > kCachedCells;
     for (; i < n; ++i) {
       if (fetch && i + kAhead < n) fTable.Prefetch(FSTruncCategory(values[i + kAhead]));
-      if (!use[i]) continue;
-      const double v = values[i], wi = w[i];
+      if (!kUnit && !use[i]) continue;
+      const double v = values[i], wi = kUnit ? 1.0 : w[i];
       if (categorical ? FSIsCatMissing(v) : FSIsContMissing(v)) {
-        if (wi > 0) {
+        if (kUnit) {
+          ++unitMissing;
+        } else if (wi > 0) {
           total += wi;
           missing += wi;
         }
@@ -104,8 +121,17 @@ void FSCatAccum::AddValues(const double* values, const double* w, const char* us
       }
       added = true;
       TrackCategory(c, constant, first);
-      total += wi;
-      ++nValid;
+      if (kUnit) {
+        ++unitValid;
+      } else {
+        total += wi;
+        ++nValid;
+      }
+    }
+    if (kUnit) {
+      total += static_cast<double>(unitMissing + unitValid);
+      missing += static_cast<double>(unitMissing);
+      nValid += static_cast<int>(unitValid);
     }
     fTotal = total;
     fMissing = missing;
@@ -115,11 +141,11 @@ void FSCatAccum::AddValues(const double* values, const double* w, const char* us
     if (added) fMapStale = true;
     assert(fMissing <= fTotal && "featureselection/FSCatAccums: fMissing <= fTotal");
     if (general) {
-      AddValue(values[i], w[i], true);
+      AddValue(values[i], kUnit ? 1.0 : w[i], true);
       ++i;
     }
   }
-  if (i < n) FSAddBlock(*this, values + i, w + i, use + i, n - i, categorical, valid + i);
+  return i;
 }
 
 void FSCatAccum::AddValue(double predictor, double w, bool countCategories) {

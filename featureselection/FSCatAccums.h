@@ -82,6 +82,11 @@ class FSCatAccum final : public FSCatAccumBase {
   void Sync() const override;
 
  private:
+  // AddValues while the counts are in the table (unit: null weights and uses); answers how
+  // many values it took, the rest to be added one by one.
+  template <bool kUnit>
+  int AddDense(const double* values, const double* w, const char* use, int n, bool categorical,
+               char* valid);
   void LeaveTable();
   void TryEnterTable();
 

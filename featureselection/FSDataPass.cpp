@@ -299,8 +299,9 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
     };
     valid.assign(static_cast<std::size_t>(n), 0);
     for (int j : catPreds)
-      accums[static_cast<std::size_t>(j)]->AddValues(columnOf(j), weight.data(), use.data(), n,
-                                                     true, valid.data());
+      accums[static_cast<std::size_t>(j)]->AddValues(
+          columnOf(j), everyUnit ? nullptr : weight.data(), everyUnit ? nullptr : use.data(), n,
+          true, valid.data());
     values.resize(contPreds.size());
     for (std::size_t k = 0; k < contPreds.size(); ++k) values[k] = columnOf(contPreds[k]);
     if (contFast.size() == contPreds.size() && everyUnit) {

@@ -55,13 +55,13 @@ template <class Accum>
 void FSAddBlock(Accum& a, const double* values, const double* w, const char* use, int n,
                 bool categorical, char* valid) {
   for (int i = 0; i < n; ++i) {
-    if (!use[i]) continue;
-    const double v = values[i];
+    if (use && !use[i]) continue;
+    const double v = values[i], wi = w ? w[i] : 1.0;
     if (categorical ? FSIsCatMissing(v) : FSIsContMissing(v)) {
-      a.AddMissing(w[i]);
+      a.AddMissing(wi);
     } else {
       valid[i] = 1;
-      a.AddValue(v, w[i], true);
+      a.AddValue(v, wi, true);
     }
   }
 }
@@ -78,7 +78,8 @@ class IFSPredTargetAccum {
   // The cases i = 0 .. n-1 of a block without a target, in order, those with use[i] set: a
   // missing value (by the categorical or the continuous test) goes to AddMissing(w[i]), any
   // other to AddValue(value, w[i], true) and sets valid[i]. The same as those calls one by
-  // one; a class may make it one call per block instead of one per value.
+  // one; a class may make it one call per block instead of one per value. A null w stands
+  // for weights of 1 and a null use for every case used.
   virtual void AddValues(const double* values, const double* w, const char* use, int n,
                          bool categorical, char* valid);
   virtual bool IsAllMissing() const = 0;

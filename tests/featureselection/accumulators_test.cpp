@@ -86,52 +86,60 @@ TEST(FSAccumulators, ABlockOfCategoriesEqualsTheSameValuesAddedOneByOne) {
   // Blocks counted in the flat table, then one that leaves it for the map halfway (a code far
   // beyond the others) and blocks counted in the map, with missing values, unused rows and
   // zero weights among them: counts, totals and the constant flag as from AddMissing and
-  // AddValue called value by value.
-  std::mt19937 rng(17);
-  FSCatAccum byBlock, byValue;
-  for (int b = 0; b < 40; ++b) {
-    const int n = 1 + static_cast<int>(rng() % 300);
-    // One category at first (the predictor is constant), then a second one the table has room
-    // for, then many.
-    const unsigned codes = b == 0 ? 1 : b == 1 ? 2 : 3000;
-    std::vector<double> values(static_cast<size_t>(n)), w(static_cast<size_t>(n));
-    std::vector<char> use(static_cast<size_t>(n)), valid(static_cast<size_t>(n), 0);
-    for (int i = 0; i < n; ++i) {
-      const unsigned r = rng() % 1000;
-      values[static_cast<size_t>(i)] =
-          r < 20 ? MCMV::gMissingValue : r < 30 ? -1.0 : (b == 10 && r < 40) ? 5e7
-                                                       : static_cast<double>(rng() % codes) + 0.5;
-      w[static_cast<size_t>(i)] = r % 7 == 0 ? 0.0 : 1.0 + static_cast<double>(rng() % 3);
-      use[static_cast<size_t>(i)] = r % 11 != 0;
-    }
-    byBlock.AddValues(values.data(), w.data(), use.data(), n, true, valid.data());
-    for (int i = 0; i < n; ++i) {
-      if (!use[static_cast<size_t>(i)]) {
-        EXPECT_EQ(valid[static_cast<size_t>(i)], 0);
-        continue;
+  // AddValue called value by value. Then the same without weights and uses (null: every
+  // weight 1, every row used), whose sums the block keeps as whole counts.
+  for (bool unit : {false, true}) {
+    std::mt19937 rng(17);
+    FSCatAccum byBlock, byValue;
+    for (int b = 0; b < 40; ++b) {
+      const int n = 1 + static_cast<int>(rng() % 300);
+      // One category at first (the predictor is constant), then a second one the table has room
+      // for, then many.
+      const unsigned codes = b == 0 ? 1 : b == 1 ? 2 : 3000;
+      std::vector<double> values(static_cast<size_t>(n)), w(static_cast<size_t>(n));
+      std::vector<char> use(static_cast<size_t>(n)), valid(static_cast<size_t>(n), 0);
+      for (int i = 0; i < n; ++i) {
+        const unsigned r = rng() % 1000;
+        values[static_cast<size_t>(i)] = r < 20   ? MCMV::gMissingValue
+                                         : r < 30 ? -1.0
+                                         : (b == 10 && r < 40)
+                                             ? 5e7
+                                             : static_cast<double>(rng() % codes) + 0.5;
+        w[static_cast<size_t>(i)] = unit         ? 1.0
+                                    : r % 7 == 0 ? 0.0
+                                                 : 1.0 + static_cast<double>(rng() % 3);
+        use[static_cast<size_t>(i)] = unit || r % 11 != 0;
       }
-      const double v = values[static_cast<size_t>(i)];
-      const bool missing = FSIsCatMissing(v);
-      EXPECT_EQ(valid[static_cast<size_t>(i)], missing ? 0 : 1);
-      if (missing) {
-        byValue.AddMissing(w[static_cast<size_t>(i)]);
-      } else {
-        byValue.AddValue(v, w[static_cast<size_t>(i)], true);
+      byBlock.AddValues(values.data(), unit ? nullptr : w.data(), unit ? nullptr : use.data(), n,
+                        true, valid.data());
+      for (int i = 0; i < n; ++i) {
+        if (!use[static_cast<size_t>(i)]) {
+          EXPECT_EQ(valid[static_cast<size_t>(i)], 0);
+          continue;
+        }
+        const double v = values[static_cast<size_t>(i)];
+        const bool missing = FSIsCatMissing(v);
+        EXPECT_EQ(valid[static_cast<size_t>(i)], missing ? 0 : 1);
+        if (missing) {
+          byValue.AddMissing(w[static_cast<size_t>(i)]);
+        } else {
+          byValue.AddValue(v, w[static_cast<size_t>(i)], true);
+        }
       }
+      ASSERT_EQ(byBlock.GetTotal(), byValue.GetTotal()) << "block " << b;
+      ASSERT_EQ(byBlock.GetMissing(), byValue.GetMissing()) << "block " << b;
+      ASSERT_EQ(byBlock.GetValid(), byValue.GetValid()) << "block " << b;
+      ASSERT_EQ(byBlock.IsConstant(), byValue.IsConstant()) << "block " << b;
+      ASSERT_EQ(byBlock.GetFirstCategory(), byValue.GetFirstCategory()) << "block " << b;
     }
-    ASSERT_EQ(byBlock.GetTotal(), byValue.GetTotal()) << "block " << b;
-    ASSERT_EQ(byBlock.GetMissing(), byValue.GetMissing()) << "block " << b;
-    ASSERT_EQ(byBlock.GetValid(), byValue.GetValid()) << "block " << b;
-    ASSERT_EQ(byBlock.IsConstant(), byValue.IsConstant()) << "block " << b;
-    ASSERT_EQ(byBlock.GetFirstCategory(), byValue.GetFirstCategory()) << "block " << b;
-  }
-  const FSMapICnt& a = byBlock.GetCategoryCounts();
-  const FSMapICnt& e = byValue.GetCategoryCounts();
-  ASSERT_EQ(a.Size(), e.Size());
-  ASSERT_GT(a.Size(), 2000);
-  for (int k = 0; k < a.Size(); ++k) {
-    ASSERT_EQ(a.KeyAt(k), e.KeyAt(k));
-    ASSERT_EQ(a.CountAt(k), e.CountAt(k));
+    const FSMapICnt& a = byBlock.GetCategoryCounts();
+    const FSMapICnt& e = byValue.GetCategoryCounts();
+    ASSERT_EQ(a.Size(), e.Size());
+    ASSERT_GT(a.Size(), 2000);
+    for (int k = 0; k < a.Size(); ++k) {
+      ASSERT_EQ(a.KeyAt(k), e.KeyAt(k));
+      ASSERT_EQ(a.CountAt(k), e.CountAt(k));
+    }
   }
 }
 
