@@ -333,10 +333,7 @@ void UAProcDataSourceIter::Worker::Start(std::function<void()> job) {
   fChanged.notify_all();
 }
 
-double gWaitTotal = 0; long gWaits = 0;
 void UAProcDataSourceIter::Worker::Wait() {
-  auto t0 = std::chrono::steady_clock::now();
-  struct T { std::chrono::steady_clock::time_point t0; ~T() { gWaitTotal += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(); ++gWaits; } } timer{t0};
   std::unique_lock<std::mutex> lock(fMutex);
   fChanged.wait(lock, [this] { return !fBusy; });
   if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
