@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <vector>
 #include <ostream>
+#include <vector>
 
 #include "featureselection/FSCriteria.h"
 #include "featureselection/FSScreeningRules.h"
