@@ -18,31 +18,29 @@ BpGroup::~BpGroup() = default;
 
 BpGroup* BpGroup::Group(const BpCellText& label, bool showLabel, int /*sort*/) {
   BpCellContent content = label.Content();
-  auto found = fGroupByLabel.find(content.text);
-  if (found != fGroupByLabel.end()) return found->second;
-  std::string key = content.text;
+  const std::size_t h = BpLabelIndex<BpGroup>::HashOf(content.text);
+  if (BpGroup* found = fGroupByLabel.Find(content.text, h)) return found;
   fGroups.push_back(
       std::unique_ptr<BpGroup>(new BpGroup(std::move(content), showLabel, fpDimension, this)));
   fChildren.push_back({fGroups.back().get(), nullptr});
-  fGroupByLabel.emplace(std::move(key), fGroups.back().get());
+  fGroupByLabel.Insert(fGroups.back().get(), h);
   return fGroups.back().get();
 }
 
 BpCategory* BpGroup::Category(const BpCellText& label) {
   BpCellContent content = label.Content();
   BpDimension* dim = fpDimension;
-  auto found = fCategoryByLabel.find(content.text);
-  if (found != fCategoryByLabel.end()) {
-    dim->fpCurrent = found->second;
-    return found->second;
+  const std::size_t h = BpLabelIndex<BpCategory>::HashOf(content.text);
+  if (BpCategory* found = fCategoryByLabel.Find(content.text, h)) {
+    dim->fpCurrent = found;
+    return found;
   }
-  std::string key = content.text;
   int index = static_cast<int>(dim->fLeaves.size());
   dim->fLeaves.push_back(
       std::unique_ptr<BpCategory>(new BpCategory(std::move(content), dim, this, index)));
   BpCategory* cat = dim->fLeaves.back().get();
   fChildren.push_back({nullptr, cat});
-  fCategoryByLabel.emplace(std::move(key), cat);
+  fCategoryByLabel.Insert(cat, h);
   dim->fpCurrent = cat;
   assert(cat->Index() + 1 == static_cast<int>(dim->fLeaves.size()) &&
          "host/output/BpPivotTable: leaf index");

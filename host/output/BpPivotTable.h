@@ -8,8 +8,10 @@
 
 #include <map>
 #include <memory>
+#include <cstddef>
+#include <functional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,6 +20,52 @@
 class BpPivotTable;
 class BpDimension;
 class BpGroup;
+
+// Finds an entry of a group (a sub-group or a category) by its label text. Open addressing
+// over (hash, entry) pairs; the text is the entry's own label, so nothing is copied. A table
+// with hundreds of thousands of rows adds a category per row: one hash and a probe or two
+// each, and no allocation but the table's doubling.
+template <class T>
+class BpLabelIndex {
+ public:
+  static std::size_t HashOf(std::string_view label) { return std::hash<std::string_view>{}(label); }
+  // The entry labelled `label` (hash h), or null.
+  T* Find(std::string_view label, std::size_t h) const {
+    if (fSlots.empty()) return nullptr;
+    const std::size_t mask = fSlots.size() - 1;
+    for (std::size_t s = h & mask;; s = (s + 1) & mask) {
+      const Slot& slot = fSlots[s];
+      if (!slot.entry) return nullptr;
+      if (slot.hash == h && slot.entry->Label().text == label) return slot.entry;
+    }
+  }
+  // Adds an entry whose label (hash h) is not in the index yet.
+  void Insert(T* entry, std::size_t h) {
+    if (2 * (fCount + 1) > fSlots.size()) Grow();
+    Place(Slot{h, entry});
+    ++fCount;
+  }
+
+ private:
+  struct Slot {
+    std::size_t hash = 0;
+    T* entry = nullptr;  // null: an empty slot
+  };
+  void Place(const Slot& slot) {
+    const std::size_t mask = fSlots.size() - 1;
+    std::size_t s = slot.hash & mask;
+    while (fSlots[s].entry) s = (s + 1) & mask;
+    fSlots[s] = slot;
+  }
+  void Grow() {
+    std::vector<Slot> old(fSlots.empty() ? 8 : 2 * fSlots.size());
+    old.swap(fSlots);
+    for (const Slot& slot : old)
+      if (slot.entry) Place(slot);
+  }
+  std::vector<Slot> fSlots;  // a power of two, at most half full
+  std::size_t fCount = 0;
+};
 
 // The split group a piece of output belongs to: (variable name, value text) pairs.
 using BpSplit = std::vector<std::pair<std::string, std::string>>;
@@ -87,8 +135,8 @@ class BpGroup {
   BpGroup* fpParent;                              // borrowed; null for a dimension
   std::vector<std::unique_ptr<BpGroup>> fGroups;  // owned
   std::vector<Child> fChildren;
-  std::unordered_map<std::string, BpGroup*> fGroupByLabel;        // finds a group met again
-  std::unordered_map<std::string, BpCategory*> fCategoryByLabel;  // finds a category met again
+  BpLabelIndex<BpGroup> fGroupByLabel;        // finds a group met again
+  BpLabelIndex<BpCategory> fCategoryByLabel;  // finds a category met again
 };
 
 // A dimension: the root group of a tree, placed on rows (0) or columns (1).
