@@ -1,14 +1,32 @@
 #include "host/output/BpComposite.h"
 
 #include <cassert>
+#include <cstddef>
+#include <memory>
+#include <vector>
 
 #include "host/output/BpDocument.h"
 #include "host/session/Session.h"
 #include "host/syntax/ParserMessage.h"
 
+namespace {
+// The parsed form of a format text. A table repeats a handful of formats on every row (a list
+// of case numbers per duplicate group, say), so each thread keeps the last few it parsed;
+// a parsed format never changes, so composites share it.
+std::shared_ptr<const CompositeFormat> ParsedFormat(const std::string& text) {
+  constexpr std::size_t kKept = 16;
+  thread_local std::vector<std::shared_ptr<const CompositeFormat>> recent;
+  for (const auto& f : recent)
+    if (f->Source() == text) return f;
+  auto f = std::make_shared<const CompositeFormat>(text);
+  if (recent.size() == kKept) recent.erase(recent.begin());
+  recent.push_back(f);
+  return f;
+}
+}  // namespace
+
 BpComposite::BpComposite(const std::string& format, bool translate)
-    : fpFormat(std::make_shared<const CompositeFormat>(translate ? ParserMessage::Translate(format)
-                                                                 : format)) {}
+    : fpFormat(ParsedFormat(translate ? ParserMessage::Translate(format) : format)) {}
 
 BpComposite& BpComposite::Add(const BpCellText& text) {
   if (fOpenList) {
