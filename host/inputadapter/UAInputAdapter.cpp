@@ -72,6 +72,13 @@ void UAInputAdapter::EncodeField(int p, size_t begin, size_t end, double* out) {
     out[r - begin] = v.IsValidNumber(r) ? x[r] : MCMV::gMissingValue;
 }
 
+const double* UAInputAdapter::DirectField(int p, size_t begin) const {
+  if (fCoderOfField[static_cast<size_t>(p)] >= 0) return nullptr;
+  const ZIRA_Variable& v = *fRecordVars[static_cast<size_t>(p)];
+  if (v.IsString() || !v.GetMissingValues().Empty()) return nullptr;
+  return v.Numbers().data() + begin;
+}
+
 bool UAInputAdapter::IsStringCategoryField(int p) const {
   return fCoderOfField[static_cast<size_t>(p)] >= 0 &&
          fRecordVars[static_cast<size_t>(p)]->IsString();

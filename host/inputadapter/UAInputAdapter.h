@@ -63,6 +63,9 @@ class UAInputAdapter {
   // the value of row r goes to out[r - begin]. Fields share no state, so two threads may code
   // different fields at the same time; the rows of one field must come in order.
   void EncodeField(int p, size_t begin, size_t end, double* out);
+  // Where EncodeField would only copy (a numeric continuous field without user-missing
+  // values): field p's values from row `begin` on, as they lie in the dataset. Else null.
+  const double* DirectField(int p, size_t begin) const;
   // Whether field p holds the categories of a string variable (the costliest to code).
   bool IsStringCategoryField(int p) const;
 

@@ -192,9 +192,16 @@ double NsSince(std::chrono::steady_clock::time_point t) {
 void UAProcDataSourceIter::CodeField(int b, int p) {
   const Clock::time_point start = Clock::now();
   const size_t begin = fBlockBegin[b];
-  fpAdapter->EncodeField(p, begin, begin + static_cast<size_t>(fBlock[b].nRecords),
-                         fBlockColumns[b][static_cast<size_t>(p)]);
-  Smooth(fFieldNs[static_cast<size_t>(p)], NsSince(start));
+  const size_t f = static_cast<size_t>(p);
+  // Values that need no coding are handed over where they lie in the dataset.
+  if (const double* direct = fpAdapter->DirectField(p, begin)) {
+    fBlock[b].columns[f] = direct;
+  } else {
+    fBlock[b].columns[f] = fBlockColumns[b][f];
+    fpAdapter->EncodeField(p, begin, begin + static_cast<size_t>(fBlock[b].nRecords),
+                           fBlockColumns[b][f]);
+  }
+  Smooth(fFieldNs[f], NsSince(start));
 }
 
 void UAProcDataSourceIter::ReadBlock(int b) {

@@ -199,7 +199,8 @@ namespace {
 
 // A dataset of n cases in three split groups (a third each) with a numeric category that
 // mixes small whole numbers with other values, a string category with many values, and a
-// continuous variable, each with user-missing values.
+// continuous variable, each with user-missing values, and a continuous variable without
+// (whose blocks are handed over where its values lie).
 ZIRA_DataSource MakeLargeData(size_t n) {
   ZIRA_DataSource ds;
   ds.SetCaseCount(n);
@@ -207,6 +208,7 @@ ZIRA_DataSource MakeLargeData(size_t n) {
   auto* code = ds.AddVariable("code", 0);
   auto* name = ds.AddVariable("name", 10);
   auto* x = ds.AddVariable("x", 0);
+  auto* y = ds.AddVariable("y", 0);
   const double odd[] = {2.5, 70000.0, -3.0, -0.0, 1e300, 0.0};
   for (size_t i = 0; i < n; ++i) {
     region->SetNumber(i, static_cast<double>(3 * i / n));
@@ -215,6 +217,7 @@ ZIRA_DataSource MakeLargeData(size_t n) {
                                      : static_cast<double>(i % 40));
     name->SetString(i, "n" + std::to_string(i * 7919 % 5003) + (i % 2 ? " " : ""));
     x->SetNumber(i, i % 17 == 0 ? -9.0 : 0.25 * static_cast<double>(i));
+    y->SetNumber(i, i % 19 == 0 ? MCMV::gMissingValue : -0.5 * static_cast<double>(i));
   }
   ZiraMissingValues mv;
   mv.values = {-9};
@@ -249,7 +252,8 @@ std::vector<std::vector<double>> ReferenceRecords(const ZIRA_DataSource& ds) {
     double nameCode = MCMV::gMissingValue;
     if (s != "n12") nameCode = names.emplace(s, names.size()).first->second;
     double x = ds.GetVariable(3)->GetNumber(i);
-    out.push_back({code, nameCode, x == -9.0 ? MCMV::gMissingValue : x});
+    out.push_back({code, nameCode, x == -9.0 ? MCMV::gMissingValue : x,
+                   ds.GetVariable(4)->GetNumber(i)});
   }
   return out;
 }
@@ -263,7 +267,7 @@ void CheckBlocksAgainstReference() {
   const auto expected = ReferenceRecords(ds);
   UAVarValidSpecs specs(true, true, true);
   std::vector<int32_t> pos;
-  specs.AddVariables({1, 2, 3}, &pos, {true, true, false});
+  specs.AddVariables({1, 2, 3, 4}, &pos, {true, true, false, false});
   specs.SetCaseCount();
 
   // Record by record and block by block (the adapter's work for the next block runs on the
@@ -280,9 +284,10 @@ void CheckBlocksAgainstReference() {
   while (blocks.NewSplit()) {
     ++groups;
     while (const MCCommon::RecordBlock* b = blocks.NextBlock()) {
-      ASSERT_EQ(b->columns.size(), 3u);
+      ASSERT_EQ(b->columns.size(), 4u);
       for (int i = 0; i < b->nRecords; ++i)
-        fromBlocks.push_back({b->columns[0][i], b->columns[1][i], b->columns[2][i]});
+        fromBlocks.push_back(
+            {b->columns[0][i], b->columns[1][i], b->columns[2][i], b->columns[3][i]});
     }
   }
   EXPECT_EQ(groups, 3);
