@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/index/ObsVecMap.h"
+#include "host/inputadapter/CategoryCoder.h"
 #include "host/inputadapter/UACaseValueReader.h"
 #include "host/inputadapter/UAProcDataSourceIter.h"
 
@@ -387,4 +388,47 @@ TEST(ProcIterator, WhileTheNextBlockIsPreparedTheProcessingThreadTakesSpareWork)
   EXPECT_EQ(adapter.offThread, 0);
   ASSERT_EQ(adapter.cases.size(), n);
   for (size_t i = 0; i < n; ++i) ASSERT_EQ(adapter.cases[i].caseNumber, static_cast<long>(i) + 1);
+}
+
+TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
+  // Tens of thousands of categories, so the table outgrows the processor's second-level
+  // cache and blocks fetch its slots ahead: a string variable with values that come back
+  // within a block and across blocks, and a numeric one with fractional values (hashed, not
+  // coded directly). Block by block, value by value and a reference map must agree, across
+  // a Clear (a new split group) too.
+  const size_t n = 150000;
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(n);
+  auto* tag = ds.AddVariable("tag", 12);
+  auto* score = ds.AddVariable("score", 0);
+  for (size_t i = 0; i < n; ++i) {
+    const size_t k = (i * 2654435761u) % 70001;
+    tag->SetString(i, "t" + std::to_string(k % 3 == 0 ? k / 3 : k));
+    score->SetNumber(i, i % 11 == 0 ? MCMV::gMissingValue : 0.5 + static_cast<double>(k % 40000));
+  }
+  for (const ZIRA_Variable* v : std::vector<const ZIRA_Variable*>{tag, score}) {
+    CategoryCoder byBlock(v), byValue(v);
+    for (size_t group = 0; group < 2; ++group) {
+      const size_t from = group * n / 2, to = from + n / 2;
+      std::map<std::string, double> reference;
+      std::vector<double> out(4096);
+      for (size_t b = from; b < to; b += out.size()) {
+        const size_t e = std::min(to, b + out.size());
+        byBlock.CodeRows(b, e, out.data());
+        for (size_t r = b; r < e; ++r) {
+          double want = MCMV::gMissingValue;
+          if (v->IsString() || v->GetNumber(r) != MCMV::gMissingValue) {
+            const std::string key = v->IsString() ? std::string(v->GetString(r))
+                                                  : std::to_string(v->GetNumber(r));
+            want = reference.emplace(key, static_cast<double>(reference.size())).first->second;
+            ASSERT_EQ(byValue.Code(r), want) << v->GetName() << " row " << r;
+          }
+          ASSERT_EQ(out[r - b], want) << v->GetName() << " row " << r;
+        }
+      }
+      ASSERT_GT(reference.size(), 30000u);
+      byBlock.Clear();
+      byValue.Clear();
+    }
+  }
 }
