@@ -6,10 +6,10 @@
 // is borrowed and stays valid as long as the table (that is, as long as its document).
 #pragma once
 
-#include <map>
-#include <memory>
 #include <cstddef>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
