@@ -320,6 +320,23 @@ void UAProcDataSourceIter::FinishBlocks() {
   fCurrentBlock = 1 - fCurrentBlock;
 }
 
+namespace {
+// Polls `done` for up to about 50 microseconds; true when it turned true meanwhile.
+template <class Done>
+bool PollBriefly(Done done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+  for (;;) {
+    for (int i = 0; i < 64; ++i) {
+      if (done()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    }
+    if (std::chrono::steady_clock::now() >= until) return false;
+  }
+}
+}  // namespace
+
 UAProcDataSourceIter::Worker::~Worker() {
   if (!fThread.joinable()) return;
   {
@@ -341,19 +358,25 @@ void UAProcDataSourceIter::Worker::Start(std::function<void()> job) {
 }
 
 void UAProcDataSourceIter::Worker::Wait() {
+  PollBriefly([this] { return !fBusy.load(std::memory_order_acquire); });
   std::unique_lock<std::mutex> lock(fMutex);
   fChanged.wait(lock, [this] { return !fBusy; });
   if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
 }
 
-bool UAProcDataSourceIter::Worker::Busy() {
-  std::lock_guard<std::mutex> lock(fMutex);
-  return fBusy;
-}
+bool UAProcDataSourceIter::Worker::Busy() { return fBusy.load(std::memory_order_acquire); }
 
 void UAProcDataSourceIter::Worker::Loop() {
   std::unique_lock<std::mutex> lock(fMutex);
   for (;;) {
+    if (!fBusy && !fStop) {
+      // The next job usually comes within microseconds of the last one's end.
+      lock.unlock();
+      PollBriefly([this] {
+        return fBusy.load(std::memory_order_acquire) || fStop.load(std::memory_order_acquire);
+      });
+      lock.lock();
+    }
     fChanged.wait(lock, [this] { return fBusy || fStop; });
     if (fStop) return;
     std::function<void()> job = std::move(fJob);

@@ -3,6 +3,7 @@
 // every case, and offers the analysis record of each case to the screening engine.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -100,7 +101,8 @@ class UAProcDataSourceIter {
   void Rebalance(int b);
 
   // A second thread that runs one job at a time (reading the next block, or preparing the
-  // next cases).
+  // next cases). A job lasts about a millisecond, and waking a sleeping thread can take a
+  // tenth of that on a busy machine: both sides poll a short while before they sleep.
   class Worker {
    public:
     ~Worker();
@@ -114,8 +116,9 @@ class UAProcDataSourceIter {
     std::mutex fMutex;
     std::condition_variable fChanged;
     std::function<void()> fJob;
-    bool fBusy = false;
-    bool fStop = false;
+    // Written under fMutex; read without it while polling.
+    std::atomic<bool> fBusy{false};
+    std::atomic<bool> fStop{false};
     std::exception_ptr fError;
   };
 
