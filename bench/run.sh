@@ -7,7 +7,7 @@
 #
 # Environment:
 #   RUNS=3                       runs of each program per dataset (the median is shown)
-#   SETS="standard:1000000 standard:10000000 wide:100000:2000 highcard:1000000"
+#   SETS="standard:1000000 standard:10000000 wide:100000:2000 highcard:1000000 highcard3:1000000"
 #   DATA_DIR=<build>/bench-data  where datasets, reports and logs go (datasets are kept)
 #   PEER=1                       0 skips the pandas peer (Zira and floor only)
 #   PYTHON=/usr/bin/python3
@@ -26,7 +26,7 @@ for exe in "$zira" "$gen" "$floor"; do
   [[ -x $exe ]] || { echo "run.sh: $exe is missing: build with -DZIRA_BENCH=ON" >&2; exit 2; }
 done
 RUNS=${RUNS:-3}
-SETS=${SETS:-"standard:1000000 standard:10000000 wide:100000:2000 highcard:1000000"}
+SETS=${SETS:-"standard:1000000 standard:10000000 wide:100000:2000 highcard:1000000 highcard3:1000000"}
 DATA_DIR=${DATA_DIR:-$build/bench-data}
 PEER=${PEER:-1}
 PYTHON=${PYTHON:-/usr/bin/python3}

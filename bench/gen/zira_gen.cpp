@@ -4,7 +4,10 @@
 //                                 mixed kinds (about 0.05 % of cases have them all empty),
 //                                 3 rule outcome variables with their rules
 //   zira_gen wide N V OUT.csv     N cases x V numeric and categorical variables
-//   zira_gen highcard N OUT.csv   a categorical variable with about N/2 distinct values
+//   zira_gen highcard N OUT.csv   the standard dataset and one more analysis variable, a
+//                                 nominal `code` with min(N, 1,000,000) distinct values
+//   zira_gen highcard3 N OUT.csv  three columns: an identifier, a string with about N/2
+//                                 distinct values, a count
 // The same arguments and seed always give the same bytes.
 #include <charconv>
 #include <cmath>
@@ -91,7 +94,13 @@ void WriteText(const std::string& path, const std::string& text) {
 
 const char* kColors[] = {"red", "green", "blue", "yellow", "black", "white", "grey", "purple"};
 
-void Standard(long n, const std::string& out) {
+// Distinct values of the high-cardinality variable `code`.
+constexpr long kCodes = 1000000;
+
+// withCode: one more column, `code`, an analysis variable whose value for case c is one of
+// kCodes seven-digit numbers, the first kCodes cases each their own and in no order (every
+// other column is as without it).
+void Standard(long n, const std::string& out, bool withCode) {
   std::mt19937_64 rng(20261206);
   std::normal_distribution<double> normal(0.0, 1.0);
   std::uniform_real_distribution<double> unif(0.0, 1.0);
@@ -104,7 +113,15 @@ void Standard(long n, const std::string& out) {
     std::snprintf(name, sizeof name, ",a%02d", i);
     w.Put(name);
   }
-  w.Put(",out_range,out_list,out_cust\n");
+  w.Put(withCode ? ",out_range,out_list,out_cust,code\n" : ",out_range,out_list,out_cust\n");
+  // 611953 is prime to kCodes, so k -> k * 611953 mod kCodes takes each value once.
+  auto endCase = [&](long c, bool empty) {
+    if (withCode) {
+      w.Put(',');
+      if (!empty) w.Int(1000000 + (c % kCodes) * 611953 % kCodes);
+    }
+    w.Put('\n');
+  };
   long hh = 0;
   int personInHh = 0;
   double prevHh = 1;
@@ -184,7 +201,8 @@ void Standard(long n, const std::string& out) {
     }
     if (emptyCase) {  // every analysis variable empty: no rule is broken
       w.Rewind(mark);
-      w.Put(",,,,,,,,,,,,,,,,,,,,,0,0,0\n", 27);
+      w.Put(",,,,,,,,,,,,,,,,,,,,,0,0,0", 26);
+      endCase(c, true);
       continue;
     }
     w.Release();
@@ -194,7 +212,8 @@ void Standard(long n, const std::string& out) {
     bool outCust = !std::isnan(a[2]) && !std::isnan(a[3]) && a[2] > a[3];
     w.Put(outRange ? ",1" : ",0");
     w.Put(outList ? ",1" : ",0");
-    w.Put(outCust ? ",1\n" : ",0\n");
+    w.Put(outCust ? ",1" : ",0");
+    endCase(c, false);
   }
   std::string schema = R"({
   "fields": [
@@ -233,7 +252,7 @@ void Standard(long n, const std::string& out) {
     {"name": "a20", "type": "integer", "zira.level": "scale"},
     {"name": "out_range", "type": "integer", "zira.attributes": {"$VD.RuleOutcomeVar": ["Yes"]}},
     {"name": "out_list", "type": "integer", "zira.attributes": {"$VD.RuleOutcomeVar": ["Yes"]}},
-    {"name": "out_cust", "type": "integer", "zira.attributes": {"$VD.RuleOutcomeVar": ["Yes"]}}
+    {"name": "out_cust", "type": "integer", "zira.attributes": {"$VD.RuleOutcomeVar": ["Yes"]}}@CODE@
   ],
   "zira.attributes": {
     "$VD.SRule": [
@@ -246,6 +265,9 @@ void Standard(long n, const std::string& out) {
   }
 }
 )";
+  const std::string code = ",\n    {\"name\": \"code\", \"type\": \"integer\", \"title\": \"Area code\", "
+                           "\"zira.level\": \"nominal\"}";
+  schema.replace(schema.find("@CODE@"), 6, withCode ? code : "");
   WriteText(SchemaPath(out), schema);
 }
 
@@ -281,7 +303,7 @@ void Wide(long n, int nVars, const std::string& out) {
   WriteText(SchemaPath(out), schema);
 }
 
-void HighCard(long n, const std::string& out) {
+void HighCard3(long n, const std::string& out) {
   std::mt19937_64 rng(11);
   Writer w(out);
   w.Put("id,code,x\n");
@@ -305,7 +327,8 @@ void HighCard(long n, const std::string& out) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: zira_gen standard N OUT.csv | wide N V OUT.csv | highcard N OUT.csv\n");
+               "usage: zira_gen standard N OUT.csv | wide N V OUT.csv | highcard N OUT.csv |\n"
+               "       zira_gen highcard3 N OUT.csv\n");
   return 2;
 }
 
@@ -317,11 +340,13 @@ int main(int argc, char** argv) {
   long n = std::atol(argv[2]);
   if (n <= 0) return Usage();
   if (kind == "standard" && argc == 4) {
-    Standard(n, argv[3]);
+    Standard(n, argv[3], false);
   } else if (kind == "wide" && argc == 5) {
     Wide(n, std::atoi(argv[3]), argv[4]);
   } else if (kind == "highcard" && argc == 4) {
-    HighCard(n, argv[3]);
+    Standard(n, argv[3], true);
+  } else if (kind == "highcard3" && argc == 4) {
+    HighCard3(n, argv[3]);
   } else {
     return Usage();
   }
