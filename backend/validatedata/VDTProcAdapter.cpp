@@ -226,7 +226,7 @@ bool VDTProcAdapter::ProcessCase() {
   return true;
 }
 
-void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, char* mark) {
+void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, bool ruleCases, char* mark) {
   const size_t n = end - begin;
   std::fill(mark, mark + n, 0);
   if (fDoEmpty) {
@@ -257,12 +257,68 @@ void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, char* mark) {
   if (fDoDuplic && fPassInd == 1) {
     for (size_t i = 0; i < n; ++i) mark[i] |= fInDuplicGroup[begin + i] ? 1 : 0;
   }
-  if (fDoRules) {
+  if (fDoRules && ruleCases) {
     for (int col : fOutcomeCols) {
       const double* x = fColumns[static_cast<size_t>(col)].numbers + begin;
       for (size_t i = 0; i < n; ++i) mark[i] |= x[i] == 1.0 ? 1 : 0;
     }
   }
+}
+
+bool VDTProcAdapter::CaseReportTakesRows() const {
+  return fpVDTValidSpecs->GetCaseReportDisplay() &&
+         (fCaseLimit == 0 || fNReportedCases <= fCaseLimit);
+}
+
+void VDTProcAdapter::CountRulesByColumn(size_t begin, size_t end, const char* mark) {
+  const VDTValidSpecs& s = *fpVDTValidSpecs;
+  const size_t n = end - begin;
+  fCaseViolations.assign(n, 0);
+  // The unmarked cases where a rule's outcome column holds a valid 1: counted, and added to
+  // each case's number of rules broken.
+  auto broken = [&](int outcomeCol) {
+    if (outcomeCol < 0) return 0;
+    const ColumnView& c = fColumns[static_cast<size_t>(outcomeCol)];
+    if (!c.numbers || (c.userMissing && c.var->IsUserMissing(1.0))) return 0;
+    const double* x = c.numbers + begin;
+    int k = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const int hit = (x[i] == 1.0 && mark[i] == 0) ? 1 : 0;
+      fCaseViolations[i] += hit;
+      k += hit;
+    }
+    return k;
+  };
+  const auto* stand = s.GetStandRuleSpecs();
+  for (int i = 0; i < s.GetNStandRules(); ++i) {
+    const VDTRuleSpecs& rule = (*stand)[static_cast<size_t>(i)];
+    const int k = broken(rule.GetOutcomeVarInd());
+    if (k == 0) continue;
+    int r = rule.GetRuleInd();
+    int col = rule.GetAnalysVarInd();
+    int position = col >= 0 ? fAnalysVarPos[static_cast<size_t>(col)] : -1;
+    if (r >= 1 && r <= fMaxNStandRules && position >= 0 && position < fNAnalysVars) {
+      fVarRuleCounts[static_cast<size_t>(position) * static_cast<size_t>(fMaxNStandRules) +
+                     static_cast<size_t>(r - 1)] += k;
+      fVarCounts[static_cast<size_t>(position)] += k;
+      fStandRuleCounts[static_cast<size_t>(r - 1)] += k;
+      fNStandViolations += k;
+    }
+  }
+  const auto* cust = s.GetCustRuleSpecs();
+  for (int k = 0; k < s.GetNCustRules(); ++k) {
+    const VDTRuleSpecs& rule = (*cust)[static_cast<size_t>(k)];
+    const int hits = broken(rule.GetOutcomeVarInd());
+    if (hits == 0) continue;
+    int r = rule.GetRuleInd();
+    if (r >= 1 && r <= fMaxNCustRules) fCustRuleCounts[static_cast<size_t>(r - 1)] += hits;
+    fNCustViolations += hits;
+  }
+  if (fRuleViolVar < 0) return;
+  ZIRA_InputCaseIterator* cases = GetCaseIterator();
+  for (size_t i = 0; i < n; ++i)
+    if (fCaseViolations[i] > 0)
+      cases->SetColumnValues(fRuleViolVar, begin + i, begin + i + 1, fCaseViolations[i]);
 }
 
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
@@ -443,15 +499,19 @@ size_t VDTProcAdapter::ProcessFinalCases(size_t begin, size_t end) {
   // some valid value: such a case is counted nowhere, reported nowhere, and its saved
   // variables are 0. The block's saved values are set to 0 column by column; the case work
   // runs for the other cases alone, in case order, and sets their saved values itself.
+  // Once the case report has taken its rows (or when there is none), the rules broken by
+  // cases that need no case work for another reason are counted a rule at a time.
   const size_t n = end - begin;
+  const bool ruleCases = CaseReportTakesRows();
   fToProcess.resize(n);
-  MarkCasesToProcess(begin, end, fToProcess.data());
+  MarkCasesToProcess(begin, end, ruleCases, fToProcess.data());
   if (IsFirstCaseOfSplit()) fToProcess[0] = 1;  // it starts the split group's output
   ZIRA_InputCaseIterator* cases = GetCaseIterator();
   if (fDoEmpty && fEmptyCaseVar >= 0) cases->SetColumnValues(fEmptyCaseVar, begin, end, 0.0);
   if (fDoIds && fIncompIdVar >= 0) cases->SetColumnValues(fIncompIdVar, begin, end, 0.0);
   if (fDoDuplic && fDuplicIdVar >= 0) cases->SetColumnValues(fDuplicIdVar, begin, end, 0.0);
   if (fDoRules && fRuleViolVar >= 0) cases->SetColumnValues(fRuleViolVar, begin, end, 0.0);
+  if (fDoRules && !ruleCases) CountRulesByColumn(begin, end, fToProcess.data());
   return ProcessMarkedCases(begin, end, fToProcess.data());
 }
 

@@ -170,8 +170,14 @@ class VDTProcAdapter : public UAInputAdapter {
   // The final pass over a block: the case work for the cases that need it (MarkCasesToProcess).
   size_t ProcessFinalCases(size_t begin, size_t end);
   // mark[i] = 1 for each case begin + i that is empty, has an incomplete identifier, is in a
-  // duplicate group or has an outcome value of 1; 0 for every other.
-  void MarkCasesToProcess(size_t begin, size_t end, char* mark);
+  // duplicate group or (with `ruleCases`) has an outcome value of 1; 0 for every other.
+  void MarkCasesToProcess(size_t begin, size_t end, bool ruleCases, char* mark);
+  // Whether the case report may still take a row in this split group: while it does, the
+  // cases that break rules are taken one by one, in order.
+  bool CaseReportTakesRows() const;
+  // What CheckRules counts and saves, for the cases of rows begin .. end-1 whose mark is 0,
+  // a rule at a time; they are reported nowhere.
+  void CountRulesByColumn(size_t begin, size_t end, const char* mark);
   bool fFinal = true;      // the pass reports and saves (not the first of two)
   bool fDoEmpty = false;   // the empty-case check runs
   bool fDoIds = false;     // the identifier checks run
@@ -179,6 +185,7 @@ class VDTProcAdapter : public UAInputAdapter {
   bool fDoRules = false;   // the rule outcomes are read
   std::vector<char> fToProcess;
   std::vector<uint32_t> fEmptySoFar;
+  std::vector<int> fCaseViolations;  // CountRulesByColumn: per row of the block
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

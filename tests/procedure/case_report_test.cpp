@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "backend/validatedata/VDTRun.h"
 #include "dataset_builder.h"
 #include "procedure_support.h"
 
@@ -124,4 +125,78 @@ TEST(CaseReport, TheLimitAppliesPerSplitGroupWithTheSplitNote) {
   for (const auto& t : tables)
     EXPECT_THAT(ProcedureRun::Footnotes(t),
                 Contains("More than 3 cases with violations in splits. 3 displayed..."));
+}
+
+namespace {
+void SeeNothing(long) {}
+}  // namespace
+
+TEST(CaseReport, OverManyBlocksCountsAndSavedValuesAreThoseOfTheCaseByCaseWork) {
+  // Three split groups of 10,000 cases, read in blocks. Cases that break rules, some of them
+  // also empty, without an identifier or in a duplicate group; an outcome column where 1 is
+  // user-missing (never a violation) and values that are no violation (2, 0.5, missing).
+  const size_t n = 30000;
+  std::vector<double> split(n), id(n), a(n), bv(n), al1(n), ar2(n), br2(n), c1(n), bad(n), ar4(n);
+  std::vector<double> expected(n);
+  for (size_t i = 0; i < n; ++i) {
+    split[i] = static_cast<double>(i / 10000);
+    id[i] = i % 97 == 3 ? kMiss : static_cast<double>(i % 7 == 0 ? i / 7 : 100000 + i);
+    const bool empty = i % 211 == 5;
+    a[i] = empty ? kMiss : static_cast<double>(i % 13);
+    bv[i] = empty ? kMiss : static_cast<double>(i % 17);
+    const double odd[] = {2, 0.5, kMiss, 0};
+    al1[i] = i % 5 == 1 ? 1 : odd[i % 4];
+    ar2[i] = i % 9 == 2 || i % 9 == 4 ? 1 : 0;
+    br2[i] = i % 23 == 7 ? 1 : odd[(i / 3) % 4];
+    c1[i] = i % 6 == 1 ? 1 : 0;
+    bad[i] = i % 2;  // 1 is user-missing here
+    // A rule broken only late in each group, by cases that need no case work otherwise.
+    ar4[i] = i % 10000 > 5000 && i % 7 == 3 && id[i] != kMiss && !empty ? 1 : 0;
+    expected[i] = (al1[i] == 1) + (ar2[i] == 1) + (br2[i] == 1) + (c1[i] == 1) + ar4[i];
+  }
+  auto build = [&] {
+    DatasetBuilder b(n);
+    b.data.SetSplitVariables({b.Num("s", split)});
+    b.Num("id", id);
+    const int av = b.Num("a", a, kLevelScale);
+    const int bc = b.Num("b", bv, kLevelScale);
+    b.Outcome("a_l1", al1);
+    b.Outcome("a_r2", ar2);
+    b.Outcome("b_r2", br2);
+    b.Outcome("c1", c1);
+    b.Outcome("a_r4", ar4);
+    const int never = b.Outcome("b_r3", bad);
+    ZiraMissingValues one;
+    one.values = {1};
+    b.data.GetVariable(never)->SetMissingValues(one);
+    b.StandardRules({ListRule("L1"), RangeRule("R2"), RangeRule("R3"), RangeRule("R4")});
+    b.Refer(av, {{1, "a_l1"}, {2, "a_r2"}, {4, "a_r4"}});
+    b.Refer(bc, {{2, "b_r2"}, {3, "b_r3"}});
+    b.CustomRules({"Label=C1,Expression='a > b',OutcomeVar=c1"});
+    return b;
+  };
+  for (const char* report :
+       {"DISPLAY=YES CASELIMIT=FIRSTN(5)", "DISPLAY=YES MINVIOLATIONS=3", "DISPLAY=NO"}) {
+    for (const char* checks : {"OFF", "ON"}) {
+      const std::string command =
+          std::string("VALIDATEDATA VARIABLES=a b ID=id CROSSVARRULES=ALL /VARCHECKS STATUS=") +
+          checks +
+          " /IDCHECKS INCOMPLETE DUPLICATE /CASECHECKS REPORTEMPTY=YES"
+          " /RULESUMMARIES BYVARIABLE BYRULE /CASEREPORT " +
+          report + " /SAVE RULEVIOLATIONS=n EMPTYCASE=e DUPLICATEID=d INCOMPLETEID=i.";
+      SCOPED_TRACE(command);
+      ProcedureRun blocks(build().data);
+      blocks.Run(command);
+      // A case hook makes the pass take every case one by one.
+      vdt::SetCaseHookForTesting(SeeNothing);
+      ProcedureRun oneByOne(build().data);
+      oneByOne.Run(command);
+      vdt::SetCaseHookForTesting(nullptr);
+      EXPECT_EQ(blocks.Column("n"), expected);
+      for (const char* saved : {"n", "e", "d", "i"})
+        EXPECT_EQ(blocks.Column(saved), oneByOne.Column(saved)) << saved;
+      EXPECT_EQ(blocks.Json(), oneByOne.Json());
+      ASSERT_EQ(blocks.Tables("VariableSummary").size(), 3u);
+    }
+  }
 }
