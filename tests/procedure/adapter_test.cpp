@@ -2,6 +2,8 @@
 // first of two passes leaves behind.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "backend/validatedata/VDTFactory.h"
 #include "backend/validatedata/VDTParser.h"
 #include "backend/validatedata/VDTProcAdapter.h"
@@ -67,4 +69,35 @@ TEST(DuplicatePasses, TheFirstPassOnlyCollectsGroupsInTheOrderOfTheirSecondCases
   ASSERT_TRUE(d.factory->ReadSplit());
   EXPECT_EQ(d.factory->GetAdapter()->GetNEmptyCases(), 1);
   EXPECT_FALSE(d.factory->NextSplit());
+}
+
+TEST(DuplicatePasses, OverManyBlocksTheGroupsAreThoseOfOneCaseAtATime) {
+  // Blocks of cases, prepared on the second thread while the ones before are processed: the
+  // groups, their order (by their second cases) and their case lists are those of reading
+  // the cases one by one.
+  const size_t n = 30000;
+  std::vector<double> ids(n);
+  for (size_t i = 0; i < n; ++i)
+    ids[i] = i % 13 == 5 ? kMiss : static_cast<double>((i * 7919) % 9001);
+  std::map<double, std::vector<long>> casesOf;
+  std::vector<std::vector<long>> expected;
+  std::map<double, size_t> groupOf;
+  for (size_t i = 0; i < n; ++i) {
+    if (ids[i] == kMiss) continue;
+    auto& cases = casesOf[ids[i]];
+    cases.push_back(static_cast<long>(i) + 1);
+    if (cases.size() == 2) {
+      groupOf[ids[i]] = expected.size();
+      expected.push_back(cases);
+    } else if (cases.size() > 2) {
+      expected[groupOf[ids[i]]].push_back(static_cast<long>(i) + 1);
+    }
+  }
+  DatasetBuilder b(n);
+  b.Num("id", ids);
+  b.Num("x", std::vector<double>(n, 1));
+  Driver d(b.data, "VALIDATEDATA VARIABLES=x ID=id /VARCHECKS STATUS=OFF.");
+  ASSERT_TRUE(d.factory->NextSplit());
+  ASSERT_TRUE(d.factory->ReadSplit());
+  EXPECT_EQ(d.factory->GetDuplicGroups(), expected);
 }
