@@ -265,6 +265,24 @@ void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, bool ruleCases
   }
 }
 
+void VDTProcAdapter::CountStandViolations(const VDTRuleSpecs& rule, int k) {
+  const int r = rule.GetRuleInd();
+  const int col = rule.GetAnalysVarInd();
+  const int position = col >= 0 ? fAnalysVarPos[static_cast<size_t>(col)] : -1;
+  if (k == 0 || r < 1 || r > fMaxNStandRules || position < 0 || position >= fNAnalysVars) return;
+  fVarRuleCounts[static_cast<size_t>(position) * static_cast<size_t>(fMaxNStandRules) +
+                 static_cast<size_t>(r - 1)] += k;
+  fVarCounts[static_cast<size_t>(position)] += k;
+  fStandRuleCounts[static_cast<size_t>(r - 1)] += k;
+  fNStandViolations += k;
+}
+
+void VDTProcAdapter::CountCustViolations(const VDTRuleSpecs& rule, int k) {
+  const int r = rule.GetRuleInd();
+  if (r >= 1 && r <= fMaxNCustRules) fCustRuleCounts[static_cast<size_t>(r - 1)] += k;
+  fNCustViolations += k;
+}
+
 bool VDTProcAdapter::CaseReportTakesRows() const {
   return fpVDTValidSpecs->GetCaseReportDisplay() &&
          (fCaseLimit == 0 || fNReportedCases <= fCaseLimit);
@@ -292,27 +310,12 @@ void VDTProcAdapter::CountRulesByColumn(size_t begin, size_t end, const char* ma
   const auto* stand = s.GetStandRuleSpecs();
   for (int i = 0; i < s.GetNStandRules(); ++i) {
     const VDTRuleSpecs& rule = (*stand)[static_cast<size_t>(i)];
-    const int k = broken(rule.GetOutcomeVarInd());
-    if (k == 0) continue;
-    int r = rule.GetRuleInd();
-    int col = rule.GetAnalysVarInd();
-    int position = col >= 0 ? fAnalysVarPos[static_cast<size_t>(col)] : -1;
-    if (r >= 1 && r <= fMaxNStandRules && position >= 0 && position < fNAnalysVars) {
-      fVarRuleCounts[static_cast<size_t>(position) * static_cast<size_t>(fMaxNStandRules) +
-                     static_cast<size_t>(r - 1)] += k;
-      fVarCounts[static_cast<size_t>(position)] += k;
-      fStandRuleCounts[static_cast<size_t>(r - 1)] += k;
-      fNStandViolations += k;
-    }
+    CountStandViolations(rule, broken(rule.GetOutcomeVarInd()));
   }
   const auto* cust = s.GetCustRuleSpecs();
   for (int k = 0; k < s.GetNCustRules(); ++k) {
     const VDTRuleSpecs& rule = (*cust)[static_cast<size_t>(k)];
-    const int hits = broken(rule.GetOutcomeVarInd());
-    if (hits == 0) continue;
-    int r = rule.GetRuleInd();
-    if (r >= 1 && r <= fMaxNCustRules) fCustRuleCounts[static_cast<size_t>(r - 1)] += hits;
-    fNCustViolations += hits;
+    CountCustViolations(rule, broken(rule.GetOutcomeVarInd()));
   }
   if (fRuleViolVar < 0) return;
   ZIRA_InputCaseIterator* cases = GetCaseIterator();
@@ -546,17 +549,8 @@ void VDTProcAdapter::CheckRules() {
   for (int i = 0; i < s.GetNStandRules(); ++i) {
     const VDTRuleSpecs& rule = (*stand)[static_cast<size_t>(i)];
     if (!IsViolated(rule.GetOutcomeVarInd())) continue;
-    int r = rule.GetRuleInd();
-    int col = rule.GetAnalysVarInd();
-    int position = col >= 0 ? fAnalysVarPos[static_cast<size_t>(col)] : -1;
-    if (r >= 1 && r <= fMaxNStandRules && position >= 0 && position < fNAnalysVars) {
-      VDT_ASSERT(position >= 0);
-      ++fVarRuleCounts[static_cast<size_t>(position) * static_cast<size_t>(fMaxNStandRules) +
-                       static_cast<size_t>(r - 1)];
-      ++fVarCounts[static_cast<size_t>(position)];
-      ++fStandRuleCounts[static_cast<size_t>(r - 1)];
-      ++fNStandViolations;
-    }
+    CountStandViolations(rule, 1);
+    const int r = rule.GetRuleInd();
     ++n;
     if (report && r >= 1 && r <= fMaxNStandRules) {
       fViolStandRules[static_cast<size_t>(r - 1)] = fStandRules[static_cast<size_t>(r - 1)];
@@ -568,9 +562,7 @@ void VDTProcAdapter::CheckRules() {
   for (int k = 0; k < s.GetNCustRules(); ++k) {
     const VDTRuleSpecs& rule = (*cust)[static_cast<size_t>(k)];
     if (!IsViolated(rule.GetOutcomeVarInd())) continue;
-    int r = rule.GetRuleInd();
-    if (r >= 1 && r <= fMaxNCustRules) ++fCustRuleCounts[static_cast<size_t>(r - 1)];
-    ++fNCustViolations;
+    CountCustViolations(rule, 1);
     ++n;
     if (report) fViolCustRules[static_cast<size_t>(k)] = &rule;
   }

@@ -175,6 +175,10 @@ class VDTProcAdapter : public UAInputAdapter {
   // Whether the case report may still take a row in this split group: while it does, the
   // cases that break rules are taken one by one, in order.
   bool CaseReportTakesRows() const;
+  // Counts k cases that broke a rule: a standard rule on its variable and in the totals (when
+  // its numbers are in range), a custom rule in its own count and the total.
+  void CountStandViolations(const VDTRuleSpecs& rule, int k);
+  void CountCustViolations(const VDTRuleSpecs& rule, int k);
   // What CheckRules counts and saves, for the cases of rows begin .. end-1 whose mark is 0,
   // a rule at a time; they are reported nowhere.
   void CountRulesByColumn(size_t begin, size_t end, const char* mark);
