@@ -23,15 +23,20 @@ void FSCatAccumBase::CountValid(std::int32_t c, double w) {
   assert(fMissing <= fTotal && "featureselection/FSCatAccums: fMissing <= fTotal");
 }
 
-int FSCatAccumBase::GetFirstDeletionReason(const FSSettings& s) const {
+FSCatCountSummary FSCatAccumBase::SummarizeCounts() const {
   Sync();
-  return FSCheckCatRules(s, FSCatRuleInput{fTotal, fMissing, fValid, &fPredCounts}, nullptr);
+  FSCatCountSummary summary;
+  for (const auto& e : fPredCounts.Entries()) summary.Add(e.second);
+  return summary;
+}
+
+int FSCatAccumBase::GetFirstDeletionReason(const FSSettings& s) const {
+  return FSCheckCatRules(s, FSCatRuleInput{fTotal, fMissing, fValid, SummarizeCounts()}, nullptr);
 }
 
 int FSCatAccumBase::ListDeletionReasons(const FSSettings& s, std::vector<int>& reasons) const {
   reasons.clear();
-  Sync();
-  FSCheckCatRules(s, FSCatRuleInput{fTotal, fMissing, fValid, &fPredCounts}, &reasons);
+  FSCheckCatRules(s, FSCatRuleInput{fTotal, fMissing, fValid, SummarizeCounts()}, &reasons);
   return static_cast<int>(reasons.size());
 }
 
@@ -168,6 +173,13 @@ void FSCatAccum::Sync() const {
   if (!fMapStale) return;
   fPredCounts.AssignSorted(fTable.Entries());
   fMapStale = false;
+}
+
+FSCatCountSummary FSCatAccum::SummarizeCounts() const {
+  if (!fMapStale) return FSCatAccumBase::SummarizeCounts();
+  FSCatCountSummary summary;
+  fTable.ForEachPresent([&summary](std::int32_t, double count) { summary.Add(count); });
+  return summary;
 }
 
 void FSCatAccum::LeaveTable() {

@@ -6,6 +6,7 @@
 #include "featureselection/FSDenseCounts.h"
 #include "featureselection/FSMaps.h"
 #include "featureselection/FSPredTargetAccum.h"
+#include "featureselection/FSScreeningRules.h"
 
 // What the three categorical classes share: weighted total and missing, the unweighted number
 // of valid cases, constant tracking on the category and the predictor category counts.
@@ -33,6 +34,8 @@ class FSCatAccumBase : public IFSPredTargetAccum {
  protected:
   // Brings counts kept in derived form up to date before they are read.
   virtual void Sync() const {}
+  // The summary of the category counts that the screening rules read.
+  virtual FSCatCountSummary SummarizeCounts() const;
   // Constant tracking, totals and the valid count for one valid case of category c.
   void CountValid(std::int32_t c, double w);
   // The constant flag and first category after one more valid category c: constant while
@@ -80,6 +83,9 @@ class FSCatAccum final : public FSCatAccumBase {
  protected:
   bool AnswersCriterion(int) const override { return false; }
   void Sync() const override;
+  // Read from the table while the map is not up to date: a table of a million categories
+  // need not be copied into the map to be summarized.
+  FSCatCountSummary SummarizeCounts() const override;
 
  private:
   // AddValues while the counts are in the table (unit: null weights and uses); answers how

@@ -7,7 +7,7 @@ bool FSDenseCounts::Grow(std::int32_t k, std::size_t present) {
   std::size_t size = fCells.empty() ? 16 : fCells.size();
   while (size <= static_cast<std::size_t>(k)) size *= 2;
   if (size > kMaxCells || (size > kMinCells && size > 4 * present)) return false;
-  fCells.resize(size, 0.0);
+  fCells.Resize(size);
   assert((fCells.size() & (fCells.size() - 1)) == 0 &&
          "featureselection/FSDenseCounts: fCells.size() is a power of two");
   return true;

@@ -8,8 +8,61 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
+
+// An array of doubles whose growth keeps what it holds in place where the system allows:
+// the allocator moves a large block by remapping its pages instead of copying them, so a
+// table that doubles a dozen times on its way to millions of cells neither copies its cells
+// nor touches fresh memory for more than its final size.
+class FSGrowingCells {
+ public:
+  FSGrowingCells() = default;
+  FSGrowingCells(const FSGrowingCells& o) { *this = o; }
+  FSGrowingCells(FSGrowingCells&& o) noexcept
+      : fData(std::exchange(o.fData, nullptr)), fSize(std::exchange(o.fSize, 0)) {}
+  FSGrowingCells& operator=(const FSGrowingCells& o) {
+    if (this != &o) {
+      Resize(0);
+      Resize(o.fSize);
+      if (fSize) std::memcpy(fData, o.fData, fSize * sizeof(double));
+    }
+    return *this;
+  }
+  FSGrowingCells& operator=(FSGrowingCells&& o) noexcept {
+    std::swap(fData, o.fData);
+    std::swap(fSize, o.fSize);
+    return *this;
+  }
+  ~FSGrowingCells() { std::free(fData); }
+
+  // Sets the size to n; cells past the old size are 0. Size 0 frees the memory.
+  void Resize(std::size_t n) {
+    if (n == 0) {
+      std::free(fData);
+      fData = nullptr;
+    } else if (n != fSize) {
+      void* p = std::realloc(fData, n * sizeof(double));
+      if (!p) throw std::bad_alloc();
+      fData = static_cast<double*>(p);
+      for (std::size_t i = fSize; i < n; ++i) fData[i] = 0.0;
+    }
+    fSize = n;
+  }
+  std::size_t size() const { return fSize; }
+  bool empty() const { return fSize == 0; }
+  double* data() { return fData; }
+  const double* data() const { return fData; }
+  double& operator[](std::size_t i) { return fData[i]; }
+  double operator[](std::size_t i) const { return fData[i]; }
+
+ private:
+  double* fData = nullptr;
+  std::size_t fSize = 0;
+};
 
 // Codes 0..size-1 -> weighted count. The table grows with the codes as long as it stays
 // dense enough (so codes handed out 0, 1, 2, ... in order of first appearance always fit).
@@ -51,13 +104,19 @@ class FSDenseCounts {
 
   std::size_t Size() const { return fCells.size(); }
 
+  // Calls fn(code, count) for the cells > 0 in ascending code order.
+  template <typename Fn>
+  void ForEachPresent(Fn fn) const {
+    for (std::size_t k = 0; k < fCells.size(); ++k) {
+      if (fCells[k] > 0.0) fn(static_cast<std::int32_t>(k), fCells[k]);
+    }
+  }
+
   // The cells > 0 as map entries in ascending code order.
   std::vector<Entry> Entries() const {
     std::vector<Entry> out;
     out.reserve(fNumPresent);
-    for (std::size_t k = 0; k < fCells.size(); ++k) {
-      if (fCells[k] > 0.0) out.emplace_back(static_cast<std::int32_t>(k), fCells[k]);
-    }
+    ForEachPresent([&out](std::int32_t k, double count) { out.emplace_back(k, count); });
     assert(out.size() == fNumPresent && "featureselection/FSDenseCounts: fNumPresent exact");
     return out;
   }
@@ -91,8 +150,7 @@ class FSDenseCounts {
   }
 
   void Clear() {
-    fCells.clear();
-    fCells.shrink_to_fit();
+    fCells.Resize(0);
     fNumPresent = 0;
   }
 
@@ -102,7 +160,7 @@ class FSDenseCounts {
   bool Grow(std::int32_t k, std::size_t present);
   bool Grow(std::int32_t k) { return Grow(k, fNumPresent + 1); }
 
-  std::vector<double> fCells;
+  FSGrowingCells fCells;
   std::size_t fNumPresent = 0;
 };
 

@@ -1,7 +1,6 @@
 // The screening rules of categorical and continuous predictors.
 #include "featureselection/FSScreeningRules.h"
 
-#include <cassert>
 #include <cmath>
 #include <limits>
 
@@ -32,19 +31,14 @@ bool BelowMinimum(double minimum, double v) {
 }  // namespace
 
 int FSCheckCatRules(const FSSettings& s, const FSCatRuleInput& in, std::vector<int>* all) {
-  assert(in.counts && "featureselection/FSScreeningRules: in.counts");
   int first = 0;
   if (ManyMissing(s, in.total, in.missing) && !Failed(manyMissing, first, all)) return first;
 
-  const auto& entries = in.counts->Entries();
-  const int nCat = static_cast<int>(entries.size());
+  const FSCatCountSummary& counts = in.counts;
+  const int nCat = counts.categories;
   if (s.GetDeleteManyConst() && s.GetMaxFracSingleCategory() < 1.0 && nCat > 0) {
-    double largest = 0.0, sum = 0.0;
-    for (const auto& e : entries) {
-      largest = std::max(largest, e.second);
-      sum += e.second;
-    }
-    if (largest / sum > s.GetMaxFracSingleCategory() && !Failed(manyConst, first, all)) {
+    if (counts.largest / counts.sum > s.GetMaxFracSingleCategory() &&
+        !Failed(manyConst, first, all)) {
       return first;
     }
   }
@@ -53,9 +47,7 @@ int FSCheckCatRules(const FSSettings& s, const FSCatRuleInput& in, std::vector<i
     if (share > s.GetMaxFracCategories() && !Failed(manyCategs, first, all)) return first;
   }
   if (s.GetDeleteManyCategsWithOneCase() && s.GetMaxFracOneCaseCategories() < 1.0) {
-    int oneCase = 0;
-    for (const auto& e : entries) oneCase += e.second == 1.0 ? 1 : 0;
-    const double share = nCat == 0 ? 0.0 : static_cast<double>(oneCase) / nCat;
+    const double share = nCat == 0 ? 0.0 : static_cast<double>(counts.oneCase) / nCat;
     if (in.valid >= 1 && share > s.GetMaxFracOneCaseCategories() &&
         !Failed(manyCategsWithOneCase, first, all)) {
       return first;

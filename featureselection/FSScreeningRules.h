@@ -3,18 +3,36 @@
 // tested in rule order against the thresholds of FSSettings. All comparisons are strict.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
-#include "featureselection/FSMaps.h"
 #include "featureselection/FSSettings.h"
 
+// What the categorical rules read of the weighted category counts: how many categories have
+// a count, the largest count, the sum of the counts and how many are exactly 1. Counts are
+// added in ascending category order, so that the sum is the same whichever store they come
+// from.
+struct FSCatCountSummary {
+  int categories = 0;
+  double largest = 0.0;
+  double sum = 0.0;
+  int oneCase = 0;
+
+  void Add(double count) {
+    ++categories;
+    largest = std::max(largest, count);
+    sum += count;
+    oneCase += count == 1.0 ? 1 : 0;
+  }
+};
+
 // What the categorical rules read: weighted total and missing, the unweighted number of
-// valid cases and the weighted category counts (borrowed for the call).
+// valid cases and the summary of the category counts.
 struct FSCatRuleInput {
   double total = 0.0;
   double missing = 0.0;
   int valid = 0;
-  const FSMapICnt* counts = nullptr;
+  FSCatCountSummary counts;
 };
 
 // What the continuous rules read: weighted total and missing, standard deviation and mean.

@@ -10,9 +10,11 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "featureselection/FSCatAccums.h"
 #include "featureselection/FSContAccums.h"
+#include "featureselection/FSEnums.h"
 
 namespace {
 
@@ -139,6 +141,54 @@ TEST(FSDenseTables, CodesInOrderOfFirstAppearanceBeyondTheSmallTableKeepExactCou
   std::vector<int> a, b;
   EXPECT_EQ(dense.ListDeletionReasons(settings, a), twin->ListDeletionReasons(settings, b));
   EXPECT_EQ(a, b);
+}
+
+TEST(FSDenseTables, ScreeningRulesReadBeforeTheMapIsBuiltFailAtTheSameEdgesAsTheMapPath) {
+  // 10,000 categories: 6,000 of one case, 4,000 of two, and the last one 500 cases more:
+  // 14,500 valid cases, the largest category 502 of them (3.462 %), categories 68.97 % of
+  // the cases, one-case categories exactly 60 % of the categories. A threshold just under a
+  // share fails the predictor, one just over (or equal) keeps it: a wrong category count,
+  // largest count, sum or one-case count moves a reason.
+  std::vector<double> values;
+  for (int k = 0; k < 10000; ++k) values.push_back(k);
+  for (int k = 6000; k < 10000; ++k) values.push_back(k);
+  for (int i = 0; i < 500; ++i) values.push_back(9999);
+  std::vector<char> valid(values.size(), 0);
+  FSCatAccum dense;  // the engine's block path: counts in a table, read without a map
+  dense.AddValues(values.data(), nullptr, nullptr, static_cast<int>(values.size()), true,
+                  valid.data());
+  auto twin = MapPathTwin<FSCatAccum>();
+  for (double v : values) twin->AddValue(v, 1.0, true);
+
+  struct Edge {
+    double single, categories, oneCase;
+    std::vector<int> reasons;
+  };
+  const std::vector<Edge> edges = {
+      {3.46, 100, 100, {manyConst}},
+      {3.47, 100, 100, {}},
+      {100, 68.96, 100, {manyCategs}},
+      {100, 68.98, 100, {}},
+      {100, 100, 59.99, {manyCategsWithOneCase}},
+      {100, 100, 60, {}},
+      {3.46, 68.96, 59.99, {manyConst, manyCategs, manyCategsWithOneCase}},
+  };
+  for (const Edge& e : edges) {
+    FSSettings settings(1, true, false);
+    settings.SetMaxPctSingleCategory(e.single);
+    settings.SetMaxPctCategories(e.categories);
+    settings.SetMaxPctOneCaseCategories(e.oneCase);
+    std::vector<int> fromTable, fromMap;
+    dense.ListDeletionReasons(settings, fromTable);
+    twin->ListDeletionReasons(settings, fromMap);
+    EXPECT_EQ(fromTable, e.reasons) << e.single << " " << e.categories << " " << e.oneCase;
+    EXPECT_EQ(fromMap, e.reasons) << e.single << " " << e.categories << " " << e.oneCase;
+    EXPECT_EQ(dense.GetFirstDeletionReason(settings),
+              e.reasons.empty() ? 0 : e.reasons.front());
+  }
+  // Reading the counts builds the map; the table's answers were those of the map.
+  ExpectCounts(dense.GetCategoryCounts(), std::map<int, double>(
+      twin->GetCategoryCounts().Entries().begin(), twin->GetCategoryCounts().Entries().end()));
 }
 
 TEST(FSDenseTables, ScatteredCodesThatLaterFillTheirRangeKeepTheirCountsAndOrder) {
