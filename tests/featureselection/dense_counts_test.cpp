@@ -183,12 +183,12 @@ TEST(FSDenseTables, ScreeningRulesReadBeforeTheMapIsBuiltFailAtTheSameEdgesAsThe
     twin->ListDeletionReasons(settings, fromMap);
     EXPECT_EQ(fromTable, e.reasons) << e.single << " " << e.categories << " " << e.oneCase;
     EXPECT_EQ(fromMap, e.reasons) << e.single << " " << e.categories << " " << e.oneCase;
-    EXPECT_EQ(dense.GetFirstDeletionReason(settings),
-              e.reasons.empty() ? 0 : e.reasons.front());
+    EXPECT_EQ(dense.GetFirstDeletionReason(settings), e.reasons.empty() ? 0 : e.reasons.front());
   }
   // Reading the counts builds the map; the table's answers were those of the map.
-  ExpectCounts(dense.GetCategoryCounts(), std::map<int, double>(
-      twin->GetCategoryCounts().Entries().begin(), twin->GetCategoryCounts().Entries().end()));
+  ExpectCounts(dense.GetCategoryCounts(),
+               std::map<int, double>(twin->GetCategoryCounts().Entries().begin(),
+                                     twin->GetCategoryCounts().Entries().end()));
 }
 
 TEST(FSDenseTables, ScatteredCodesThatLaterFillTheirRangeKeepTheirCountsAndOrder) {

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "IoTestSupport.h"
+#include "host/io/ColumnParser.h"
 #include "host/io/DatasetReader.h"
 
 namespace {
@@ -102,8 +104,8 @@ TEST(DatasetChunks, FieldsOfEveryLengthAroundQuotesAndCarriageReturnsReadTheSame
     for (size_t c = 0; c < kCols; ++c) {
       const ZIRA_Variable* v = l.Var("c" + std::to_string(c));
       for (size_t r = 0; r < kRows; ++r) {
-        ASSERT_EQ(v->GetString(r), cells[r][c]) << "row " << r << ", column " << c << ", chunks of "
-                                         << chunk;
+        ASSERT_EQ(v->GetString(r), cells[r][c])
+            << "row " << r << ", column " << c << ", chunks of " << chunk;
       }
     }
   }
@@ -120,8 +122,7 @@ TEST(DatasetChunks, AStrayQuoteOrCarriageReturnDeepInALongFieldIsAFaultAtItsColu
       WriteFile(dir.File("stray.csv"), csv);
       Loaded l = Read(dir.File("stray.csv"), 1, 0);
       ASSERT_FALSE(l.ok) << "at " << at;
-      EXPECT_NE(l.error.find(":2:" + std::to_string(3 + at) + ": "), std::string::npos)
-          << l.error;
+      EXPECT_NE(l.error.find(":2:" + std::to_string(3 + at) + ": "), std::string::npos) << l.error;
       EXPECT_NE(l.error.find(stray[0] == '"' ? "a quote character inside an unquoted value"
                                              : "a carriage return must be followed by a line feed"),
                 std::string::npos)
@@ -218,5 +219,66 @@ TEST(DatasetChunks, NumberTextsOfEveryShapeReadExactlyAsTheCLibraryReadsThem) {
     const std::string& n = integers[i % integers.size()];
     EXPECT_EQ(l.Var("n")->GetNumber(i), static_cast<double>(std::strtoll(n.c_str(), nullptr, 10)))
         << n;
+  }
+}
+
+TEST(DatasetChunks, NumbersOfRandomShapesReadAsTheGeneralReaderReadsThem) {
+  // Texts of 1 to 20 characters, mostly digits with signs, periods, exponents, blanks and
+  // letters mixed in, so that plain numbers of every length sit beside near misses ("5.",
+  // "1.2.3", "-", "1-2"). Whatever fast path a column takes, each cell must read as the
+  // general reader reads its text alone, bit for bit, and a text it refuses must fail the
+  // load naming that text.
+  std::mt19937 rng(2026);
+  const std::string alphabet = "0123456789012345678901234567890123456789..--+e x";
+  auto text = [&] {
+    std::string t(1 + rng() % 20, '0');
+    for (char& c : t) c = alphabet[rng() % alphabet.size()];
+    if (rng() % 2)
+      t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c < '0'; }), t.end());
+    return t.empty() ? std::string("7") : t;
+  };
+  FieldSpec numberSpec, integerSpec;
+  numberSpec.kind = FieldKind::kNumber;
+  integerSpec.kind = FieldKind::kInteger;
+  struct Cell {
+    std::string x, n;
+    double vx, vn;
+  };
+  std::vector<Cell> cells;
+  std::vector<std::string> refused;
+  while (cells.size() < 6000) {
+    Cell c{text(), text(), 0, 0};
+    const bool okX = ReadNumericCell(numberSpec, FieldKind::kNumber, c.x, &c.vx);
+    const bool okN = ReadNumericCell(integerSpec, FieldKind::kInteger, c.n, &c.vn);
+    if (okX && okN) {
+      cells.push_back(c);
+    } else if (refused.size() < 30 && !okX && !c.x.empty() && c.x.find(' ') == std::string::npos) {
+      refused.push_back(c.x);
+    }
+  }
+  ASSERT_EQ(refused.size(), 30u);
+  TempDir dir;
+  WriteFile(dir.File("n.schema.json"),
+            R"({"fields":[{"name":"x","type":"number"},{"name":"n","type":"integer"}]})");
+  std::string csv = "x,n\n";
+  for (size_t i = 0; i < cells.size(); ++i)
+    csv += (i % 7 == 3 ? Quoted(cells[i].x) : cells[i].x) + "," + cells[i].n + "\n";
+  WriteFile(dir.File("n.csv"), csv);
+  Loaded l = Read(dir.File("n.csv"), 2, 4096);
+  ASSERT_TRUE(l.ok) << l.error;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const double gx = l.Var("x")->GetNumber(i), gn = l.Var("n")->GetNumber(i);
+    ASSERT_EQ(std::memcmp(&gx, &cells[i].vx, sizeof gx), 0) << cells[i].x << " read as " << gx;
+    ASSERT_EQ(std::memcmp(&gn, &cells[i].vn, sizeof gn), 0) << cells[i].n << " read as " << gn;
+  }
+  for (const std::string& bad : refused) {
+    WriteFile(dir.File("bad.csv"), "x,n\n12345678901234567890,1\n" + bad + ",2\n");
+    WriteFile(dir.File("bad.schema.json"),
+              R"({"fields":[{"name":"x","type":"number"},{"name":"n","type":"integer"}]})");
+    Loaded b = Read(dir.File("bad.csv"), 1, 0);
+    ASSERT_FALSE(b.ok) << bad;
+    EXPECT_NE(b.error.find("bad.csv:3:1: column x: " + QuoteValue(bad) + " is not a number"),
+              std::string::npos)
+        << b.error;
   }
 }
