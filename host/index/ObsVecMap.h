@@ -78,11 +78,13 @@ class ObsVecMap {
   void Grow();
   void Rehash(size_t slots);  // slots: a power of two, at least 4/3 of the entries
 
+  // Set at construction. A thread that prepares keys (Hash) reads these while another
+  // inserts, so they keep off the cache line of the fields each insert writes.
   ObsKeySpec fSpec;
   std::vector<bool> fNumericCell;  // per key cell: part of a numeric element
   int fKeyCells = 0;
   int fNPayload = 0;
-  size_t fNEntries = 0;
+  alignas(64) size_t fNEntries = 0;
   // Entry i at i * CellSize(), room for fEntryRoom entries. Cells past the stored entries are
   // not initialised: an insert writes its entry whole, without a call to grow a vector.
   std::unique_ptr<OBS[]> fEntries;

@@ -15,7 +15,9 @@ class ZIRA_Variable;
 //  2. fSlots.size() is 0 or a power of two, at least 4/3 of the number of hashed categories;
 //  3. for strings up to kMaxKeyWords words wide, fKeyWords holds each category's cell bytes
 //     (fWords words per code); for wider strings fFirstRow[k] is the row of its first value.
-class CategoryCoder {
+// Cache-line aligned: the two threads of a pass code different variables side by side, and a
+// coder writes its counts as it goes.
+class alignas(64) CategoryCoder {
  public:
   // Borrows the variable; its values must not change while the coder is in use.
   explicit CategoryCoder(const ZIRA_Variable* v);
