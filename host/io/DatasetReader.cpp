@@ -70,16 +70,23 @@ void ForEachChunk(size_t n, int threads, const std::vector<ChunkOutcome>& outcom
   });
 }
 
-// Sizes a new variable's column to `rows` cases in one allocation, its pages mapped in one call
-// before they are filled rather than by a page fault each.
+// Room for `rows` cases in a new variable's column, in one allocation.
+void ReserveColumn(ZIRA_Variable* v, size_t rows) {
+  if (v->IsString()) {
+    v->StringBuffer().reserve(rows * static_cast<size_t>(v->GetCellWidth()));
+  } else {
+    v->Numbers().reserve(rows);
+  }
+}
+
+// Sizes a column reserved for `rows` cases, its pages mapped in one call before they are
+// filled rather than by a page fault each.
 void SizeColumn(ZIRA_Variable* v, size_t rows) {
   if (v->IsString()) {
     std::vector<char>& b = v->StringBuffer();
-    b.reserve(rows * static_cast<size_t>(v->GetCellWidth()));
     PrefaultForWrite(b.data(), b.capacity());
   } else {
     std::vector<double>& n = v->Numbers();
-    n.reserve(rows);
     PrefaultForWrite(n.data(), n.capacity() * sizeof(double));
   }
   v->Resize(rows);
@@ -411,6 +418,10 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
     v->SetLabel(labels[c]);
     if (!ApplyFieldMetadata(p, schema, v, error)) return false;
   }
+  // Every column is allocated before any is mapped: an allocation waits for the system's
+  // lock on the address space, which a thread mapping pages holds until it is done, so
+  // allocating beside a column being mapped would take turns instead of working side by side.
+  for (size_t c = 0; c < ncols; ++c) ReserveColumn(vars[c], rows);
   ParallelFor(ncols, threads, [&](size_t c) { SizeColumn(vars[c], rows); });
   ds.SetCaseCount(rows);
   for (size_t c = 0; c < ncols; ++c) {
