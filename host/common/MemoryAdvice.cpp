@@ -1,6 +1,9 @@
 #include "host/common/MemoryAdvice.h"
 
+#include <algorithm>
 #include <cstdint>
+
+#include "host/common/Parallel.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -34,4 +37,16 @@ void PrefaultForWrite(void* p, size_t bytes) {
   (void)p;
   (void)bytes;
 #endif
+}
+
+void PrefaultForWrite(const std::vector<std::pair<void*, size_t>>& ranges, int threads) {
+  constexpr size_t kPiece = size_t{8} << 20;
+  std::vector<std::pair<char*, size_t>> pieces;
+  for (const auto& [p, bytes] : ranges) {
+    char* b = static_cast<char*>(p);
+    for (size_t done = 0; done < bytes; done += kPiece)
+      pieces.emplace_back(b + done, std::min(kPiece, bytes - done));
+  }
+  ParallelFor(pieces.size(), threads,
+              [&](size_t i) { PrefaultForWrite(pieces[i].first, pieces[i].second); });
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 // Asks for huge pages behind [data, data + bytes). Effective only for memory not yet touched.
@@ -12,6 +13,13 @@ void AdviseHugePages(const void* data, size_t bytes);
 // Asks the kernel to map [p, p + bytes) for writing now, in one call, instead of one page
 // fault per page when it is first written. Nothing happens where it is not supported.
 void PrefaultForWrite(void* p, size_t bytes);
+
+// The same for several ranges on up to `threads` threads. Memory the machine has not used
+// lately can take many times longer to map than memory it has, and such memory often lies
+// together, so the ranges are mapped in pieces of a few megabytes that the threads share out.
+// An allocation on another thread waits while this runs (both need the lock on the address
+// space): allocate first, then map.
+void PrefaultForWrite(const std::vector<std::pair<void*, size_t>>& ranges, int threads);
 
 // Gives `v` room for n elements in a new buffer, keeping its content, and asks for huge pages
 // for it when it is large.

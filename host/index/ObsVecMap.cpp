@@ -6,6 +6,7 @@
 
 #include "host/common/Hashing.h"
 #include "host/common/MemoryAdvice.h"
+#include "host/common/Parallel.h"
 #include "host/data/ZIRA_DataSource.h"
 
 ObsKeySpec ObsVecMap::MakeKeySpec(const ZIRA_DataSource& data, const std::vector<int>& columns) {
@@ -107,23 +108,25 @@ void ObsVecMap::Reserve(size_t n) {
   ReserveEntries(n);
   size_t slots = fSlots.size();
   while (slots * 3 < 4 * n + 4) slots *= 2;
-  if (slots > fSlots.size()) Rehash(slots);
+  if (slots > fSlots.size()) Rehash(slots, WorkerThreads());
 }
 
 void ObsVecMap::PrefaultEntries(size_t from, size_t to) const {
   const size_t cell = static_cast<size_t>(CellSize());
   to = std::min(to, fEntryRoom);
   if (from >= to) return;
-  PrefaultForWrite(fEntries.get() + from * cell,
-                   (to - from) * cell * sizeof(OBS));
+  PrefaultForWrite(fEntries.get() + from * cell, (to - from) * cell * sizeof(OBS));
 }
 
-void ObsVecMap::Grow() { Rehash(fSlots.size() * 2); }
+void ObsVecMap::Grow() { Rehash(fSlots.size() * 2, 1); }
 
-void ObsVecMap::Rehash(size_t slots) {
+void ObsVecMap::Rehash(size_t slots, int threads) {
   std::vector<Slot> old;
   old.swap(fSlots);
-  AssignAdvised(fSlots, slots, Slot{});
+  ReserveAdvised(fSlots, slots);
+  // A table for millions of keys is a hundred megabytes and more of new memory.
+  if (threads > 1) PrefaultForWrite({{fSlots.data(), slots * sizeof(Slot)}}, threads);
+  fSlots.assign(slots, Slot{});
   size_t mask = fSlots.size() - 1;
   for (const Slot& o : old) {
     if (o.entry1 == 0) continue;

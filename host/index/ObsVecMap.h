@@ -76,7 +76,9 @@ class ObsVecMap {
   bool Equal(const OBS* a, const OBS* b) const;
   size_t FindSlot(const OBS* key, uint64_t h) const;  // slot holding key, or the empty slot
   void Grow();
-  void Rehash(size_t slots);  // slots: a power of two, at least 4/3 of the entries
+  // slots: a power of two, at least 4/3 of the entries; a large new table is mapped on up to
+  // `threads` threads.
+  void Rehash(size_t slots, int threads);
 
   // Set at construction. A thread that prepares keys (Hash) reads these while another
   // inserts, so they keep off the cache line of the fields each insert writes.

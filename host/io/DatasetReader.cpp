@@ -70,26 +70,16 @@ void ForEachChunk(size_t n, int threads, const std::vector<ChunkOutcome>& outcom
   });
 }
 
-// Room for `rows` cases in a new variable's column, in one allocation.
-void ReserveColumn(ZIRA_Variable* v, size_t rows) {
-  if (v->IsString()) {
-    v->StringBuffer().reserve(rows * static_cast<size_t>(v->GetCellWidth()));
-  } else {
-    v->Numbers().reserve(rows);
-  }
-}
-
-// Sizes a column reserved for `rows` cases, its pages mapped in one call before they are
-// filled rather than by a page fault each.
-void SizeColumn(ZIRA_Variable* v, size_t rows) {
+// Room for `rows` cases in a new variable's column, in one allocation; answers the room.
+std::pair<void*, size_t> ReserveColumn(ZIRA_Variable* v, size_t rows) {
   if (v->IsString()) {
     std::vector<char>& b = v->StringBuffer();
-    PrefaultForWrite(b.data(), b.capacity());
-  } else {
-    std::vector<double>& n = v->Numbers();
-    PrefaultForWrite(n.data(), n.capacity() * sizeof(double));
+    b.reserve(rows * static_cast<size_t>(v->GetCellWidth()));
+    return {b.data(), b.capacity()};
   }
-  v->Resize(rows);
+  std::vector<double>& n = v->Numbers();
+  n.reserve(rows);
+  return {n.data(), n.capacity() * sizeof(double)};
 }
 
 // The first fault of a pass, or none.
@@ -418,11 +408,12 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
     v->SetLabel(labels[c]);
     if (!ApplyFieldMetadata(p, schema, v, error)) return false;
   }
-  // Every column is allocated before any is mapped: an allocation waits for the system's
-  // lock on the address space, which a thread mapping pages holds until it is done, so
-  // allocating beside a column being mapped would take turns instead of working side by side.
-  for (size_t c = 0; c < ncols; ++c) ReserveColumn(vars[c], rows);
-  ParallelFor(ncols, threads, [&](size_t c) { SizeColumn(vars[c], rows); });
+  // Every column is allocated, then its pages are mapped in one call per piece rather than
+  // by a page fault each (an allocation beside a mapping would wait for it), then filled.
+  std::vector<std::pair<void*, size_t>> room;
+  for (ZIRA_Variable* v : vars) room.push_back(ReserveColumn(v, rows));
+  PrefaultForWrite(room, threads);
+  ParallelFor(ncols, threads, [&](size_t c) { vars[c]->Resize(rows); });
   ds.SetCaseCount(rows);
   for (size_t c = 0; c < ncols; ++c) {
     ColumnPlan& p = plans[c];
