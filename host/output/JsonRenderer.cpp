@@ -179,13 +179,19 @@ void WriteTree(JsonWriter& w, const BpGroup& g) {
   w.EndArray();
 }
 
+// The labels of a group and the groups around it, outermost first; the dimension itself (the
+// group without a parent) has none in a path.
+void WriteGroupLabels(JsonWriter& w, const BpGroup* g) {
+  if (!g || !g->Parent()) return;
+  WriteGroupLabels(w, g->Parent());
+  w.String(g->Label().text);
+}
+
 // Labels from the outermost group below the dimension down to the category.
 void WritePath(JsonWriter& w, const BpCategory* c) {
-  std::vector<const std::string*> labels{&c->Label().text};
-  for (const BpGroup* g = c->Parent(); g && g->Parent(); g = g->Parent())
-    labels.push_back(&g->Label().text);
   w.BeginArray();
-  for (auto it = labels.rbegin(); it != labels.rend(); ++it) w.String(**it);
+  WriteGroupLabels(w, c->Parent());
+  w.String(c->Label().text);
   w.EndArray();
 }
 
