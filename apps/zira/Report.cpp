@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "apps/zira/Commands.h"
 #include "host/output/BpDocument.h"
@@ -32,6 +35,17 @@ int TerminalWidth() {
   if (isatty(STDOUT_FILENO) && ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col >= 40)
     return ws.ws_col;
   return 100;
+}
+
+// Lets go of a dataset no longer read on a thread of its own, while the report is written:
+// the system would otherwise take it back as the program ends, with nothing left to do beside
+// it (a fifth of a second for gigabytes of columns).
+void ReleaseAside(ZIRA_DataSource&& data) {
+  try {
+    std::thread([data = std::move(data)]() mutable { data = ZIRA_DataSource(); }).detach();
+  } catch (const std::system_error&) {
+    // No thread: the system takes the dataset back at the end.
+  }
 }
 
 }  // namespace
@@ -102,6 +116,7 @@ void RunWithReport(const ReportOptions& options, const std::function<bool(Sessio
   sigaction(SIGINT, &previous, nullptr);
   gErrorWord = nullptr;
   const bool interrupted = session.Glb().errorWord != 0;
+  ReleaseAside(std::exchange(session.Active(), ZIRA_DataSource()));
 
   // JSON, the format of pipelines and of the largest reports, is written as it is made.
   std::function<void(std::ostream&)> write;

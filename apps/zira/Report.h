@@ -29,6 +29,7 @@ void AddReportOptions(CLI::App* sub, ReportOptions* options);
 // Runs `job` in a fresh session whose messages and output go into one document, with Ctrl-C
 // setting the session's error word, then writes the report and ends the program with its
 // exit status: 0 ok, 1 failed (or the report could not be written), 130 interrupted. It does
-// not return: the session is left for the system to reclaim with the process.
+// not return: the session's dataset is let go on a thread of its own while the report is
+// written, the rest is left for the system to reclaim with the process.
 [[noreturn]] void RunWithReport(const ReportOptions& options,
                                 const std::function<bool(Session&)>& job);
