@@ -145,17 +145,16 @@ void VDTProcAdapter::SetOutput(VDTOutput* output) {
   fpOutput = output;
 }
 
-bool VDTProcAdapter::KeyOfRow(size_t row, int split, OBS* key) const {
-  const auto& ids = *fpVDTValidSpecs->GetCaseIdVarList();
+bool VDTProcAdapter::KeyOfRow(const std::vector<KeyColumn>& columns, size_t row, int split,
+                              OBS* key) {
   size_t k = 0;
-  for (size_t i = 0; i < ids.size(); ++i) {
-    const ZIRA_Variable& v = *fColumns[static_cast<size_t>(ids[i])].var;
-    if (MissingOrBlankAt(ids[i], row)) return false;
-    const int cells = fKeySpec[i].cells;
-    const void* from = v.IsString() ? static_cast<const void*>(v.GetStringCell(row))
-                                    : static_cast<const void*>(v.Numbers().data() + row);
-    std::memcpy(key + k, from, sizeof(OBS) * static_cast<size_t>(cells));
-    k += static_cast<size_t>(cells);
+  for (const KeyColumn& c : columns) {
+    if (MissingOrBlank(c.view, row)) return false;
+    const void* from = c.view.numbers
+                           ? static_cast<const void*>(c.view.numbers + row)
+                           : static_cast<const void*>(c.view.cells + row * c.view.cellWidth);
+    std::memcpy(key + k, from, sizeof(OBS) * c.cells);
+    k += c.cells;
   }
   key[k].d = static_cast<double>(split);
   return true;
@@ -447,12 +446,24 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
     fPreparedCases += n;
     while (PrefaultNextEntries(fPreparedCases, n)) continue;
   }
+  // What the loop reads of the adapter is copied first: the processing thread writes the
+  // adapter's counters meanwhile, and members read for every case could share their cache
+  // lines, which would then move between the cores case after case.
+  std::vector<KeyColumn> columns;
+  const auto& ids = *fpVDTValidSpecs->GetCaseIdVarList();
+  for (size_t i = 0; i < ids.size(); ++i)
+    columns.push_back(
+        {fColumns[static_cast<size_t>(ids[i])], static_cast<size_t>(fKeySpec[i].cells)});
+  const ObsVecMap& map = *fpDuplicIdMap;
+  // The second pass looks up only the cases of duplicate groups.
+  const bool onlyGroups = fPassInd == 1;
+  std::vector<bool>::const_iterator inGroup;
+  if (onlyGroups) inGroup = fInDuplicGroup.cbegin() + static_cast<std::ptrdiff_t>(begin);
   for (size_t i = 0; i < n; ++i) {
-    // The second pass looks up only the cases of duplicate groups.
-    if (fPassInd == 1 && !fInDuplicGroup[begin + i]) continue;
+    if (onlyGroups && !inGroup[static_cast<std::ptrdiff_t>(i)]) continue;
     OBS* key = &p.keys[i * cells];
-    p.lookup[i] = KeyOfRow(begin + i, split, key);
-    if (p.lookup[i]) p.hash[i] = fpDuplicIdMap->Hash(key);
+    p.lookup[i] = KeyOfRow(columns, begin + i, split, key);
+    if (p.lookup[i]) p.hash[i] = map.Hash(key);
   }
 }
 

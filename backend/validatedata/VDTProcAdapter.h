@@ -92,8 +92,7 @@ class VDTProcAdapter : public UAInputAdapter {
   };
   // Whether a column's value at `row` is missing (system- or user-missing number) or all
   // blanks (string).
-  bool MissingOrBlankAt(int column, size_t row) const {
-    const ColumnView& c = fColumns[static_cast<size_t>(column)];
+  static bool MissingOrBlank(const ColumnView& c, size_t row) {
     if (c.numbers) {
       const double x = c.numbers[row];
       return x == MCMV::gMissingValue || (c.userMissing && c.var->IsUserMissing(x));
@@ -103,9 +102,17 @@ class VDTProcAdapter : public UAInputAdapter {
       if (cell[i] != ' ') return false;
     return true;
   }
-  // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells); false
-  // when one of its identifiers is missing or blank.
-  bool KeyOfRow(size_t row, int split, OBS* key) const;
+  bool MissingOrBlankAt(int column, size_t row) const {
+    return MissingOrBlank(fColumns[static_cast<size_t>(column)], row);
+  }
+  // An identifier column and the number of key cells it fills.
+  struct KeyColumn {
+    ColumnView view;
+    size_t cells = 1;
+  };
+  // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells), from the
+  // identifier columns in list order; false when one of the identifiers is missing or blank.
+  static bool KeyOfRow(const std::vector<KeyColumn>& columns, size_t row, int split, OBS* key);
   // The first pass's work on one complete key: its payload, whether the map just added it,
   // the case number.
   void CountFirstPassKey(double* payload, bool added, long c);
@@ -158,8 +165,8 @@ class VDTProcAdapter : public UAInputAdapter {
   std::vector<bool> fInDuplicGroup;
   static constexpr int kPreparedBuffers = 3;
   PreparedBlock fPrepared[kPreparedBuffers];
-  int fNextPrepared = 0;          // the buffer the next PrepareCases fills
-  int fCurrentPrepared = 0;       // the buffer the cases being processed come from
+  int fNextPrepared = 0;     // the buffer the next PrepareCases fills
+  int fCurrentPrepared = 0;  // the buffer the cases being processed come from
   // First pass: the map entries backed with memory so far, by either thread (each claims the
   // next piece), and the cases prepared so far (an upper bound of the entries needed).
   std::atomic<size_t> fPrefaultedEntries{0};
