@@ -97,8 +97,10 @@ double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
 void ObsVecMap::ReserveEntries(size_t n) {
   if (n <= fEntryRoom) return;
   const size_t cell = static_cast<size_t>(CellSize());
-  std::unique_ptr<OBS[]> fresh(new OBS[n * cell]);  // not initialised: no page is touched
-  AdviseHugePages(fresh.get(), n * cell * sizeof(OBS));
+  // Not initialised: no page is touched. Entries are written in order and read only for keys
+  // whose tag matches, so small pages serve them as well as huge ones, and they are quicker
+  // to back with memory the machine has not used lately, a block's worth at a time.
+  std::unique_ptr<OBS[]> fresh(new OBS[n * cell]);
   if (fNEntries > 0) std::memcpy(fresh.get(), fEntries.get(), fNEntries * cell * sizeof(OBS));
   fEntries = std::move(fresh);
   fEntryRoom = n;
