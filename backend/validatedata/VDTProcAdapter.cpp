@@ -438,14 +438,6 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   p.hash.assign(n, 0);
   p.lookup.assign(n, 0);
   const int split = GetSplitGroupNumber();
-  if (fPassInd == 0) {
-    // The first pass stores at most one new entry per case: the room of this block's entries
-    // is backed with memory before they are stored (instead of page by page as the map
-    // fills), here on the second thread unless the processing thread did it in its spare
-    // time.
-    fPreparedCases += n;
-    while (PrefaultNextEntries(fPreparedCases, n)) continue;
-  }
   // What the loop reads of the adapter is copied first: the processing thread writes the
   // adapter's counters meanwhile, and members read for every case could share their cache
   // lines, which would then move between the cores case after case.
@@ -465,24 +457,6 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
     p.lookup[i] = KeyOfRow(columns, begin + i, split, key);
     if (p.lookup[i]) p.hash[i] = map.Hash(key);
   }
-}
-
-bool VDTProcAdapter::PrefaultNextEntries(size_t limit, size_t step) {
-  size_t from = fPrefaultedEntries.load();
-  size_t to = 0;
-  do {
-    if (from >= limit) return false;
-    to = std::min(limit, from + step);
-  } while (!fPrefaultedEntries.compare_exchange_weak(from, to));
-  fpDuplicIdMap->PrefaultEntries(from, to);
-  return true;
-}
-
-bool VDTProcAdapter::SpareWork() {
-  // A piece of about 200 KB: short against a block of cases, long against the claim.
-  constexpr size_t kSpareEntries = 4096;
-  if (fPassInd != 0 || !fpDuplicIdMap) return false;
-  return PrefaultNextEntries(Data().CaseCount(), kSpareEntries);
 }
 
 size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {

@@ -4,7 +4,6 @@
 // rows to the output object and stores the saved indicator values.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -44,8 +43,6 @@ class VDTProcAdapter : public UAInputAdapter {
   // The first pass adds the prepared keys to the map a block at a time; the final pass takes
   // the cases one by one.
   size_t ProcessCases(size_t begin, size_t end) override;
-  // First pass: backs the duplicate map's next entries with memory.
-  bool SpareWork() override;
   bool ProcessCase() override;
   void PrepareNewSplit() override;
 
@@ -167,13 +164,6 @@ class VDTProcAdapter : public UAInputAdapter {
   PreparedBlock fPrepared[kPreparedBuffers];
   int fNextPrepared = 0;     // the buffer the next PrepareCases fills
   int fCurrentPrepared = 0;  // the buffer the cases being processed come from
-  // First pass: the map entries backed with memory so far, by either thread (each claims the
-  // next piece), and the cases prepared so far (an upper bound of the entries needed).
-  std::atomic<size_t> fPrefaultedEntries{0};
-  size_t fPreparedCases = 0;
-  // Backs the next piece of at most `step` map entries below `limit` with memory; false when
-  // every entry below `limit` is claimed already.
-  bool PrefaultNextEntries(size_t limit, size_t step);
   // The final pass over a block: the case work for the cases that need it (MarkCasesToProcess).
   size_t ProcessFinalCases(size_t begin, size_t end);
   // mark[i] = 1 for each case begin + i that is empty, has an incomplete identifier, is in a

@@ -99,7 +99,7 @@ void ObsVecMap::ReserveEntries(size_t n) {
   const size_t cell = static_cast<size_t>(CellSize());
   // Not initialised: no page is touched. Entries are written in order and read only for keys
   // whose tag matches, so small pages serve them as well as huge ones, and they are quicker
-  // to back with memory the machine has not used lately, a block's worth at a time.
+  // to back with memory the machine has not used lately.
   std::unique_ptr<OBS[]> fresh(new OBS[n * cell]);
   if (fNEntries > 0) std::memcpy(fresh.get(), fEntries.get(), fNEntries * cell * sizeof(OBS));
   fEntries = std::move(fresh);
@@ -107,17 +107,15 @@ void ObsVecMap::ReserveEntries(size_t n) {
 }
 
 void ObsVecMap::Reserve(size_t n) {
+  const size_t room = fEntryRoom;
   ReserveEntries(n);
+  if (fEntryRoom > room) {
+    PrefaultForWrite({{fEntries.get(), fEntryRoom * static_cast<size_t>(CellSize()) * sizeof(OBS)}},
+                     WorkerThreads());
+  }
   size_t slots = fSlots.size();
   while (slots * 3 < 4 * n + 4) slots *= 2;
   if (slots > fSlots.size()) Rehash(slots, WorkerThreads());
-}
-
-void ObsVecMap::PrefaultEntries(size_t from, size_t to) const {
-  const size_t cell = static_cast<size_t>(CellSize());
-  to = std::min(to, fEntryRoom);
-  if (from >= to) return;
-  PrefaultForWrite(fEntries.get() + from * cell, (to - from) * cell * sizeof(OBS));
 }
 
 void ObsVecMap::Grow() { Rehash(fSlots.size() * 2, 1); }

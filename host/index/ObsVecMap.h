@@ -33,7 +33,8 @@ class ObsVecMap {
 
   ObsVecMap(ObsKeySpec spec, int nPayload);
 
-  // Makes room for n keys at once, so a pass that inserts them does not regrow the map.
+  // Makes room for n keys at once, backed with memory on the machine's cores, so a pass that
+  // inserts them neither regrows the map nor waits for a page.
   void Reserve(size_t n);
 
   // Cells of one entry: the key cells plus the payload values.
@@ -51,10 +52,6 @@ class ObsVecMap {
   // given, tells which of the two happened.
   double* Insert(const OBS* key, bool* added = nullptr);
   double* Insert(const OBS* key, uint64_t hash, bool* added);
-  // Asks the kernel to back the room Reserve made for entries from .. to-1 with memory now,
-  // so that inserting them later faults in no page. It touches no entry: another thread may
-  // call it for entries not yet stored while keys are inserted.
-  void PrefaultEntries(size_t from, size_t to) const;
   // The hash of a key, as the map uses it.
   uint64_t Hash(const OBS* key) const;
   // Asks the processor to fetch the slot where a key of this hash would be looked up; a pass
