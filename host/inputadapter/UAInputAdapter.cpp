@@ -93,8 +93,6 @@ void UAInputAdapter::PrepareNewPass() {}
 void UAInputAdapter::PrepareNewSplit() {}
 void UAInputAdapter::PrepareCases(size_t, size_t) {}
 
-bool UAInputAdapter::SpareWork() { return false; }
-
 size_t UAInputAdapter::ProcessCases(size_t begin, size_t end) {
   return ProcessMarkedCases(begin, end, nullptr);
 }

@@ -54,10 +54,6 @@ class UAInputAdapter {
   // ProcessCase. Answers how many cases were done before one failed, end - begin when none
   // did. The first case's first-of-split flag is set by the caller.
   virtual size_t ProcessCases(size_t begin, size_t end);
-  // Work the adapter may do at any time on the thread that processes the cases, while the
-  // second thread prepares the next ones and that thread would otherwise wait: one short
-  // piece per call. False when there is none (left).
-  virtual bool SpareWork();
 
   // EncodeCatVars and GetContVars for one record field p and the rows begin .. end-1 at once:
   // the value of row r goes to out[r - begin]. Fields share no state, so two threads may code

@@ -139,8 +139,6 @@ size_t UAProcDataSourceIter::RunCases(size_t end) {
 
 void UAProcDataSourceIter::WaitForPrepared() {
   if (!fPrepareAhead) return;
-  // Rather than wait idle, this thread takes pieces of the adapter's spare work meanwhile.
-  while (fWorker.Busy() && fpAdapter->SpareWork()) continue;
   fWorker.Wait();
   fPrepareAhead = false;
 }
@@ -363,8 +361,6 @@ void UAProcDataSourceIter::Worker::Wait() {
   fChanged.wait(lock, [this] { return !fBusy; });
   if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
 }
-
-bool UAProcDataSourceIter::Worker::Busy() { return fBusy.load(std::memory_order_acquire); }
 
 void UAProcDataSourceIter::Worker::Loop() {
   std::unique_lock<std::mutex> lock(fMutex);

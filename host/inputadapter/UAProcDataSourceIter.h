@@ -108,7 +108,6 @@ class UAProcDataSourceIter {
     ~Worker();
     void Start(std::function<void()> job);
     void Wait();  // rethrows what the job threw
-    bool Busy();  // the job has not ended yet
 
    private:
     void Loop();
