@@ -123,10 +123,8 @@ void ObsVecMap::Grow() { Rehash(fSlots.size() * 2, 1); }
 void ObsVecMap::Rehash(size_t slots, int threads) {
   std::vector<Slot> old;
   old.swap(fSlots);
-  ReserveAdvised(fSlots, slots);
   // A table for millions of keys is a hundred megabytes and more of new memory.
-  if (threads > 1) PrefaultForWrite({{fSlots.data(), slots * sizeof(Slot)}}, threads);
-  fSlots.assign(slots, Slot{});
+  AssignAdvised(fSlots, slots, Slot{}, threads);
   size_t mask = fSlots.size() - 1;
   for (const Slot& o : old) {
     if (o.entry1 == 0) continue;
