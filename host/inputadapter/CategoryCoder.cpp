@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <cstring>
 
 #include "host/common/Hashing.h"
@@ -21,7 +22,9 @@ CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
   assert(fpVar && "host/inputadapter/CategoryCoder: fpVar != 0");
 }
 
-void CategoryCoder::Clear() {
+void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
+  fGroupBegin = groupBegin;
+  fGroupEnd = groupEnd;
   fCodes = 0;
   std::fill(fDirect.begin(), fDirect.end(), -1);
   // The tables keep their size: the next split group tends to have as many categories, and
@@ -149,7 +152,7 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
 }
 
 inline double CategoryCoder::Lookup(uint64_t h, size_t row) {
-  if ((fHashed + 1) * 4 > fSlots.size() * 3) Grow();
+  if ((fHashed + 1) * 4 > fSlots.size() * 3) Grow(row);
   const uint32_t tag = static_cast<uint32_t>(h >> 32);
   const size_t mask = fSlots.size() - 1;
   for (size_t s = HomeSlot(h);; s = (s + 1) & mask) {
@@ -188,11 +191,48 @@ uint64_t CategoryCoder::KeptHash(uint32_t code) const {
   return HashCell(fpVar->GetStringCell(fFirstRow[code]));
 }
 
-void CategoryCoder::Grow() {
+size_t CategoryCoder::ForeseenCategories(size_t row) const {
+  // Judged once a few thousand values are in and at least half of them were new. n values
+  // drawn evenly from k categories show about k (1 - e^(-n/k)) distinct ones; the k that
+  // gives the categories met so far (found by halving an interval: the count grows with k)
+  // then tells how many all the group's rows will show. Uneven draws make it foresee fewer
+  // than come, and the table grows on from there. It is never more than the categories met
+  // plus the rows left, so the table is never larger than the one every remaining value,
+  // new, would grow it to.
+  constexpr size_t kMinSeen = 4096;
+  if (row < fGroupBegin || row >= fGroupEnd) return 0;
+  const size_t seen = row - fGroupBegin + 1;
+  if (seen < kMinSeen || 2 * static_cast<size_t>(fCodes) < seen) return 0;
+  const size_t most = fCodes + (fGroupEnd - row - 1);
+  const double n = static_cast<double>(seen), met = static_cast<double>(fCodes);
+  auto distinct = [](double k, double draws) { return k * -std::expm1(-draws / k); };
+  if (distinct(static_cast<double>(most), n) <= met) return most;
+  double lo = met, hi = static_cast<double>(most);
+  for (int step = 0; step < 60; ++step) {
+    const double mid = 0.5 * (lo + hi);
+    (distinct(mid, n) < met ? lo : hi) = mid;
+  }
+  const double foreseen = distinct(hi, static_cast<double>(fGroupEnd - fGroupBegin));
+  return std::min(most, static_cast<size_t>(foreseen) + 1);
+}
+
+void CategoryCoder::Grow(size_t row) {
+  size_t slots = fSlots.empty() ? 64 : fSlots.size() * 2;
+  if (const size_t foreseen = ForeseenCategories(row); foreseen > fHashed) {
+    while (foreseen * 4 > slots * 3) slots *= 2;
+    // The kept values get their room at once too, so they are not copied as they grow.
+    if (!fString) {
+      if (fNumberKey.capacity() < foreseen) ReserveAdvised(fNumberKey, foreseen);
+    } else if (fWords > 0) {
+      if (fKeyWords.capacity() < foreseen * fWords) ReserveAdvised(fKeyWords, foreseen * fWords);
+    } else if (fFirstRow.capacity() < foreseen) {
+      ReserveAdvised(fFirstRow, foreseen);
+    }
+  }
   // Rebuilt in code order from the kept values (the first rows of wide strings), a chunk of
   // codes at a time: their hashes first, then each slot fetched a few codes before it is
   // written, as in CodeRows.
-  AssignAdvised(fSlots, fSlots.empty() ? 64 : fSlots.size() * 2, Slot{});
+  AssignAdvised(fSlots, slots, Slot{});
   const size_t mask = fSlots.size() - 1;
   constexpr uint32_t kChunk = 256;
   constexpr uint32_t kAhead = 32;

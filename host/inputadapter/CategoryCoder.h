@@ -29,8 +29,10 @@ class alignas(64) CategoryCoder {
   // for a value that is not valid (missing number, user-missing number or string). Codes
   // come out as Code would give them row by row.
   void CodeRows(size_t begin, size_t end, double* out);
-  // Forgets every category (a new split group starts).
-  void Clear();
+  // Forgets every category: a new split group starts, made of rows groupBegin .. groupEnd-1
+  // when they are given. They let a table that grows while nearly every value is new be
+  // sized at once for the categories the group is likely to have.
+  void Clear(size_t groupBegin = 0, size_t groupEnd = 0);
 
  private:
   static constexpr int64_t kDirectLimit = 1 << 16;  // whole numbers 0 .. limit-1 go direct
@@ -71,13 +73,19 @@ class alignas(64) CategoryCoder {
       __builtin_prefetch(&fKeyWords[code * fWords]);
     }
   }
-  void Grow();
+  // A table with room for twice as many categories, or for as many as ForeseenCategories
+  // expects when that is more.
+  void Grow(size_t row);
+  // The categories the split group will likely have, judged at `row` from the categories met
+  // so far; 0 when too few of its values have been seen or most of them came back.
+  size_t ForeseenCategories(size_t row) const;
 
   const ZIRA_Variable* fpVar;
   bool fString;
   size_t fWidth;  // bytes per string cell
   size_t fWords;  // 8-byte words of a kept copy of each category, 0: none kept
   uint32_t fCodes = 0;
+  size_t fGroupBegin = 0, fGroupEnd = 0;  // the split group's rows, when Clear was given them
   std::vector<int32_t> fDirect;  // whole number -> code, -1 when not met yet
   std::vector<Slot> fSlots;
   size_t fHashed = 0;                // categories in fSlots

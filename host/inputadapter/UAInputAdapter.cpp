@@ -112,9 +112,9 @@ void UAInputAdapter::SetSplitFile(BpProcedure* procedure, bool, bool, bool) {
   fpSplitProcedure = procedure;
 }
 
-void UAInputAdapter::BeginSplit() {
+void UAInputAdapter::BeginSplit(size_t begin, size_t end) {
   ++fSplitGroup;
-  for (auto& c : fCoders) c.Clear();
+  for (auto& c : fCoders) c.Clear(begin, end);
 }
 
 void UAInputAdapter::SetCurrentCase(size_t row, bool first) {

@@ -86,7 +86,7 @@ class UAInputAdapter {
 
  private:
   friend class UAProcDataSourceIter;
-  void BeginSplit();  // the iterator opens a split group
+  void BeginSplit(size_t begin, size_t end);  // the iterator opens the split group of these rows
   void SetCurrentCase(size_t row, bool first);
 
   // The code of the categorical value of record position fCatPositions[k] at `row`.

@@ -111,7 +111,7 @@ bool UAProcDataSourceIter::NewSplit() {
     MakeSplitLabels(start);
     PublishSplit(true);
   }
-  fpAdapter->BeginSplit();
+  fpAdapter->BeginSplit(start, end);
   fpAdapter->PrepareNewSplit();
   return true;
 }

@@ -383,7 +383,8 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
   // cache and blocks fetch its slots ahead: a string variable with values that come back
   // within a block and across blocks, and a numeric one with fractional values (hashed, not
   // coded directly). Block by block, value by value and a reference map must agree, across
-  // a Clear (a new split group) too.
+  // a Clear (a new split group) too. The block coder is told each group's rows, so its table
+  // is sized ahead from the categories it foresees; the value coder's grows step by step.
   const size_t n = 150000;
   ZIRA_DataSource ds;
   ds.SetCaseCount(n);
@@ -398,6 +399,7 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
     CategoryCoder byBlock(v), byValue(v);
     for (size_t group = 0; group < 2; ++group) {
       const size_t from = group * n / 2, to = from + n / 2;
+      byBlock.Clear(from, to);
       std::map<std::string, double> reference;
       std::vector<double> out(4096);
       for (size_t b = from; b < to; b += out.size()) {
@@ -415,7 +417,6 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
         }
       }
       ASSERT_GT(reference.size(), 30000u);
-      byBlock.Clear();
       byValue.Clear();
     }
   }
