@@ -464,14 +464,14 @@ size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
   const PreparedBlock* p = fpDuplicIdMap && fPassInd == 0 ? PreparedFor(begin) : nullptr;
   if (!p || end > p->end) return UAInputAdapter::ProcessCases(begin, end);
   // The first pass: the prepared keys into the map in case order, each insertion fetching the
-  // slot of the key 16 cases on and the entry of the key 8 cases on.
+  // slot of the key 16 cases on. The entry a slot points to is not fetched ahead: finding it
+  // means reading the slot before its fetch is done, which stalls every insertion, while
+  // only the few keys already in the map compare an entry at all.
   constexpr size_t kAhead = 16;
   const size_t cells = static_cast<size_t>(fNCaseIdObs);
   const size_t last = end - p->begin;
   for (size_t i = begin - p->begin; i < last; ++i) {
     if (i + kAhead < last && p->lookup[i + kAhead]) fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
-    if (i + kAhead / 2 < last && p->lookup[i + kAhead / 2])
-      fpDuplicIdMap->PrefetchEntry(p->hash[i + kAhead / 2]);
     if (!p->lookup[i]) continue;
     bool added = false;
     double* payload = fpDuplicIdMap->Insert(&p->keys[i * cells], p->hash[i], &added);
