@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "host/common/MemoryAdvice.h"
+#include "host/common/Parallel.h"
 #include "host/common/StringHelpers.h"
 
 int ZiraDataStore::Find(std::string_view name) {
@@ -47,7 +49,11 @@ ZIRA_Variable* ZIRA_DataSource::AddVariable(std::string name, int type, int* out
     if (outIndex) *outIndex = -1;
     return nullptr;
   }
-  auto var = std::make_unique<ZIRA_Variable>(std::move(name), type, fStore->caseCount);
+  // A column for millions of cases is a hundred megabytes and more of new memory: mapped in
+  // pieces on the machine's cores before it is filled, not page by page on this thread.
+  auto var = std::make_unique<ZIRA_Variable>(std::move(name), type, 0);
+  PrefaultForWrite({var->Reserve(fStore->caseCount)}, WorkerThreads());
+  var->Resize(fStore->caseCount);
   var->fOwner = fStore.get();
   fStore->vars.push_back(std::move(var));
   fStore->NameChanged();

@@ -72,6 +72,15 @@ void ZIRA_Variable::Resize(size_t n) {
   }
 }
 
+std::pair<void*, size_t> ZIRA_Variable::Reserve(size_t n) {
+  if (fType > 0) {
+    fStrings.reserve(n * static_cast<size_t>(fCellWidth));
+    return {fStrings.data(), fStrings.capacity()};
+  }
+  fNumbers.reserve(n);
+  return {fNumbers.data(), fNumbers.capacity() * sizeof(double)};
+}
+
 void ZIRA_Variable::Permute(const std::vector<size_t>& order) {
   if (fType > 0) {
     std::vector<char> out(fStrings.size());

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/common/ZiraTypes.h"
@@ -96,6 +97,9 @@ class ZIRA_Variable {
 
   // Resizes the column to n cases; new values are system-missing or blank.
   void Resize(size_t n);
+  // Gives the column room for n cases without filling it, and returns that room (its first
+  // byte and size), so that its memory can be mapped before Resize fills it.
+  std::pair<void*, size_t> Reserve(size_t n);
   // Reorders the cases: new row i holds old row order[i].
   void Permute(const std::vector<size_t>& order);
 

@@ -70,18 +70,6 @@ void ForEachChunk(size_t n, int threads, const std::vector<ChunkOutcome>& outcom
   });
 }
 
-// Room for `rows` cases in a new variable's column, in one allocation; answers the room.
-std::pair<void*, size_t> ReserveColumn(ZIRA_Variable* v, size_t rows) {
-  if (v->IsString()) {
-    std::vector<char>& b = v->StringBuffer();
-    b.reserve(rows * static_cast<size_t>(v->GetCellWidth()));
-    return {b.data(), b.capacity()};
-  }
-  std::vector<double>& n = v->Numbers();
-  n.reserve(rows);
-  return {n.data(), n.capacity() * sizeof(double)};
-}
-
 // The first fault of a pass, or none.
 bool FirstFault(const std::vector<ChunkOutcome>& outcomes, const std::string& file,
                 std::string_view text, std::string* error) {
@@ -411,7 +399,7 @@ bool ReadBytes(std::string_view bytes, const std::string& file, const TableSchem
   // Every column is allocated, then its pages are mapped in one call per piece rather than
   // by a page fault each (an allocation beside a mapping would wait for it), then filled.
   std::vector<std::pair<void*, size_t>> room;
-  for (ZIRA_Variable* v : vars) room.push_back(ReserveColumn(v, rows));
+  for (ZIRA_Variable* v : vars) room.push_back(v->Reserve(rows));
   PrefaultForWrite(room, threads);
   ParallelFor(ncols, threads, [&](size_t c) { vars[c]->Resize(rows); });
   ds.SetCaseCount(rows);
