@@ -26,7 +26,8 @@ void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
   fGroupBegin = groupBegin;
   fGroupEnd = groupEnd;
   fCodes = 0;
-  std::fill(fDirect.begin(), fDirect.end(), -1);
+  std::fill(fDirect.begin(), fDirect.end(), kNotMet);
+  MarkUserMissing(0);
   // The tables keep their size: the next split group tends to have as many categories, and
   // a table grown again from the start would be rebuilt at every doubling.
   std::fill(fSlots.begin(), fSlots.end(), Slot{});
@@ -64,15 +65,30 @@ inline bool CategoryCoder::SameValue(uint32_t code, size_t row) const {
   return true;
 }
 
+void CategoryCoder::MarkUserMissing(size_t from) {
+  const ZiraMissingValues& mv = fpVar->GetMissingValues();
+  const size_t to = fDirect.size();
+  for (double m : mv.values)
+    if (IsDirect(m) && static_cast<size_t>(m) >= from && static_cast<size_t>(m) < to)
+      fDirect[static_cast<size_t>(m)] = kUserMissing;
+  if (!mv.hasRange || !(mv.low <= mv.high) || mv.high < static_cast<double>(from)) return;
+  const double first = std::max(std::ceil(mv.low), static_cast<double>(from));
+  const double last = std::min(std::floor(mv.high), static_cast<double>(to) - 1);
+  for (double k = first; k <= last; ++k) fDirect[static_cast<size_t>(k)] = kUserMissing;
+}
+
 double CategoryCoder::DirectCode(double d) {
   size_t i = static_cast<size_t>(d);
   if (i >= fDirect.size()) {
+    const size_t had = fDirect.size();
     size_t want = i < 32 ? 64 : 2 * i + 1;
     if (want > static_cast<size_t>(kDirectLimit)) want = static_cast<size_t>(kDirectLimit);
-    fDirect.resize(want, -1);
+    fDirect.resize(want, kNotMet);
+    MarkUserMissing(had);
   }
   int32_t& c = fDirect[i];
-  if (c < 0) {
+  assert(c != kUserMissing && "host/inputadapter/CategoryCoder: a coded value is valid");
+  if (c == kNotMet) {
     c = static_cast<int32_t>(fCodes++);
     fNumberKey.push_back(hashing::NumberBits(d));
   }
@@ -114,18 +130,31 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
     const bool userMissing = !fpVar->GetMissingValues().Empty();
     const int32_t* direct = fDirect.data();
     const size_t nDirect = fDirect.size();
+    const double directEnd = static_cast<double>(nDirect);
     for (size_t i = 0; i < n; ++i) {
       const double d = x[begin + i];
+      // Whole numbers within the direct table: its entry tells the code, a user-missing
+      // value, or a value not met yet (0 and -0 share entry 0).
+      if (d >= 0.0 && d < directEnd) {
+        const size_t k = static_cast<size_t>(d);
+        if (static_cast<double>(k) == d) {
+          const int32_t c = direct[k];
+          if (c >= 0) {
+            out[i] = static_cast<double>(c);
+          } else if (c == kUserMissing) {
+            out[i] = MCMV::gMissingValue;
+          } else {
+            out[i] = kNewDirect;
+            ++pending;
+          }
+          continue;
+        }
+      }
       if (d == MCMV::gMissingValue || (userMissing && fpVar->IsUserMissing(d))) {
         out[i] = MCMV::gMissingValue;
       } else if (IsDirect(d)) {
-        const size_t k = static_cast<size_t>(d);
-        if (k < nDirect && direct[k] >= 0) {
-          out[i] = static_cast<double>(direct[k]);
-        } else {
-          out[i] = kNewDirect;
-          ++pending;
-        }
+        out[i] = kNewDirect;  // beyond the direct table so far
+        ++pending;
       } else {
         fHashes[i] = NumberHash(hashing::NumberBits(d));
         ++pending;

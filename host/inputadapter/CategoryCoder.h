@@ -52,6 +52,11 @@ class alignas(64) CategoryCoder {
            d == static_cast<double>(static_cast<int64_t>(d));
   }
   double DirectCode(double d);
+  // fDirect's entries: a code, or one of these.
+  static constexpr int32_t kNotMet = -1;
+  static constexpr int32_t kUserMissing = -2;
+  // Marks the user-missing whole numbers from entry `from` on.
+  void MarkUserMissing(size_t from);
   [[gnu::always_inline]] double Lookup(uint64_t h, size_t row);
   // The slot where a hash's search starts. Hashes have their lowest bit set (0 marks a row
   // without one), so that bit would leave every even slot without a category of its own.
@@ -86,7 +91,7 @@ class alignas(64) CategoryCoder {
   size_t fWords;  // 8-byte words of a kept copy of each category, 0: none kept
   uint32_t fCodes = 0;
   size_t fGroupBegin = 0, fGroupEnd = 0;  // the split group's rows, when Clear was given them
-  std::vector<int32_t> fDirect;  // whole number -> code, -1 when not met yet
+  std::vector<int32_t> fDirect;  // whole number -> code, kNotMet or kUserMissing
   std::vector<Slot> fSlots;
   size_t fHashed = 0;                // categories in fSlots
   std::vector<uint64_t> fNumberKey;  // per code: the number's bits (numeric variables)

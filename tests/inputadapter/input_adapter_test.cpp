@@ -421,3 +421,54 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
     }
   }
 }
+
+TEST(CategoryCoder, UserMissingWholeNumbersAreMissingBlockByBlockAcrossGroups) {
+  // Small whole numbers are coded through a direct table that also knows the user-missing
+  // ones (a discrete value, one beyond the first table size, and a range), so they must come
+  // out missing wherever the table stands: before it has grown to them, after, and after a
+  // Clear. Fractions and -0 take their own ways.
+  const size_t n = 40000;
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(n);
+  auto* v = ds.AddVariable("code", 0);
+  ZiraMissingValues mv;
+  mv.values = {7.0, 300.0};
+  mv.hasRange = true;
+  mv.low = 19.5;
+  mv.high = 23.0;
+  v->SetMissingValues(mv);
+  for (size_t i = 0; i < n; ++i) {
+    const size_t k = (i * 2654435761u) % 1009;
+    // Rows past the first few hundred reach ever larger whole numbers, so the table grows
+    // while user-missing entries are met.
+    const double whole = static_cast<double>(k % (50 + i / 40));
+    v->SetNumber(i, k % 97 == 0   ? MCMV::gMissingValue
+                    : k % 89 == 0 ? 2.5
+                    : k % 83 == 0 ? -0.0
+                                  : whole);
+  }
+  CategoryCoder coder(v);
+  for (size_t group = 0; group < 2; ++group) {
+    const size_t from = group * n / 2, to = from + n / 2;
+    coder.Clear(from, to);
+    std::map<double, double> reference;  // -0 and 0 are one key
+    std::vector<double> out(1000);
+    size_t missing = 0;
+    for (size_t b = from; b < to; b += out.size()) {
+      coder.CodeRows(b, b + out.size(), out.data());
+      for (size_t r = b; r < b + out.size(); ++r) {
+        const double x = v->GetNumber(r);
+        const bool isMissing = x == MCMV::gMissingValue || x == 7.0 || x == 300.0 ||
+                               (x >= 19.5 && x <= 23.0);
+        double want = MCMV::gMissingValue;
+        if (!isMissing)
+          want = reference.emplace(x == 0.0 ? 0.0 : x, static_cast<double>(reference.size()))
+                     .first->second;
+        missing += isMissing ? 1 : 0;
+        ASSERT_EQ(out[r - b], want) << "row " << r << " value " << x;
+      }
+    }
+    EXPECT_GT(missing, 300u);
+    EXPECT_GT(reference.size(), 280u);
+  }
+}
