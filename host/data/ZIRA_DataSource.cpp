@@ -52,8 +52,10 @@ ZIRA_Variable* ZIRA_DataSource::AddVariable(std::string name, int type, int* out
   // A column for millions of cases is a hundred megabytes and more of new memory: mapped in
   // pieces on the machine's cores before it is filled, not page by page on this thread.
   auto var = std::make_unique<ZIRA_Variable>(std::move(name), type, 0);
-  PrefaultForWrite({var->Reserve(fStore->caseCount)}, WorkerThreads());
-  var->Resize(fStore->caseCount);
+  if (fStore->caseCount > 0) {
+    PrefaultForWrite({var->Reserve(fStore->caseCount)}, WorkerThreads());
+    var->Resize(fStore->caseCount);
+  }
   var->fOwner = fStore.get();
   fStore->vars.push_back(std::move(var));
   fStore->NameChanged();
