@@ -27,7 +27,7 @@ ObsVecMap::ObsVecMap(ObsKeySpec spec, int nPayload) : fSpec(std::move(spec)), fN
     fKeyCells += e.cells;
   }
   assert(fKeyCells > 0 && "host/index/ObsVecMap: fKeyCells > 0");
-  fSlots.assign(1024, Slot{});
+  fSlots.Assign(1024);
 }
 
 uint64_t ObsVecMap::Hash(const OBS* key) const {
@@ -56,42 +56,38 @@ bool ObsVecMap::Equal(const OBS* a, const OBS* b) const {
   return true;
 }
 
-size_t ObsVecMap::FindSlot(const OBS* key, uint64_t h) const {
-  const size_t mask = fSlots.size() - 1;
+SlotTable::Slot& ObsVecMap::FindSlot(const OBS* key, uint64_t h) {
   const uint32_t tag = static_cast<uint32_t>(h >> 32);
-  for (size_t s = static_cast<size_t>(h) & mask;; s = (s + 1) & mask) {
-    const Slot& slot = fSlots[s];
-    if (slot.entry1 == 0) return s;
-    if (slot.tag != tag) continue;
-    const OBS* stored = fEntries.get() + static_cast<size_t>(slot.entry1 - 1) * CellSize();
-    if (Equal(stored, key)) return s;
-  }
+  return fSlots.Find(static_cast<size_t>(h), [&](const SlotTable::Slot& slot) {
+    return slot.tag == tag &&
+           Equal(fEntries.get() + static_cast<size_t>(slot.index1 - 1) * CellSize(), key);
+  });
 }
 
 double* ObsVecMap::Contains(const OBS* key) { return Contains(key, Hash(key)); }
 
 double* ObsVecMap::Contains(const OBS* key, uint64_t hash) {
-  size_t s = FindSlot(key, hash);
-  if (fSlots[s].entry1 == 0) return nullptr;
-  return &fEntries[static_cast<size_t>(fSlots[s].entry1 - 1) * CellSize() + fKeyCells].d;
+  const SlotTable::Slot& slot = FindSlot(key, hash);
+  if (slot.index1 == 0) return nullptr;
+  return &fEntries[static_cast<size_t>(slot.index1 - 1) * CellSize() + fKeyCells].d;
 }
 
 double* ObsVecMap::Insert(const OBS* key, bool* added) { return Insert(key, Hash(key), added); }
 
 double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
-  if ((fNEntries + 1) * 4 > fSlots.size() * 3) Grow();
-  size_t s = FindSlot(key, h);
-  if (added) *added = fSlots[s].entry1 == 0;
-  if (fSlots[s].entry1 == 0) {
+  if ((fNEntries + 1) * 4 > fSlots.Size() * 3) Grow();
+  SlotTable::Slot& slot = FindSlot(key, h);
+  if (added) *added = slot.index1 == 0;
+  if (slot.index1 == 0) {
     if (fNEntries == fEntryRoom) ReserveEntries(std::max<size_t>(64, 2 * fEntryRoom));
     OBS* entry = fEntries.get() + fNEntries * static_cast<size_t>(CellSize());
     std::memcpy(entry, key, sizeof(OBS) * static_cast<size_t>(fKeyCells));
     for (int p = 0; p < fNPayload; ++p) entry[fKeyCells + p].d = 0.0;
     ++fNEntries;
     assert(fNEntries < UINT32_MAX && "host/index/ObsVecMap: fNEntries < UINT32_MAX");
-    fSlots[s] = Slot{static_cast<uint32_t>(fNEntries), static_cast<uint32_t>(h >> 32)};
+    slot = SlotTable::Slot{static_cast<uint32_t>(fNEntries), static_cast<uint32_t>(h >> 32)};
   }
-  return &fEntries[static_cast<size_t>(fSlots[s].entry1 - 1) * CellSize() + fKeyCells].d;
+  return &fEntries[static_cast<size_t>(slot.index1 - 1) * CellSize() + fKeyCells].d;
 }
 
 void ObsVecMap::ReserveEntries(size_t n) {
@@ -113,24 +109,19 @@ void ObsVecMap::Reserve(size_t n) {
     PrefaultForWrite({{fEntries.get(), fEntryRoom * static_cast<size_t>(CellSize()) * sizeof(OBS)}},
                      WorkerThreads());
   }
-  size_t slots = fSlots.size();
+  size_t slots = fSlots.Size();
   while (slots * 3 < 4 * n + 4) slots *= 2;
-  if (slots > fSlots.size()) Rehash(slots, WorkerThreads());
+  if (slots > fSlots.Size()) Rehash(slots, WorkerThreads());
 }
 
-void ObsVecMap::Grow() { Rehash(fSlots.size() * 2, 1); }
+void ObsVecMap::Grow() { Rehash(fSlots.Size() * 2, 1); }
 
 void ObsVecMap::Rehash(size_t slots, int threads) {
-  std::vector<Slot> old;
-  old.swap(fSlots);
+  SlotTable old = std::move(fSlots);
   // A table for millions of keys is a hundred megabytes and more of new memory.
-  AssignAdvised(fSlots, slots, Slot{}, threads);
-  size_t mask = fSlots.size() - 1;
-  for (const Slot& o : old) {
-    if (o.entry1 == 0) continue;
-    const OBS* key = fEntries.get() + static_cast<size_t>(o.entry1 - 1) * CellSize();
-    size_t s = static_cast<size_t>(Hash(key)) & mask;
-    while (fSlots[s].entry1 != 0) s = (s + 1) & mask;
-    fSlots[s] = o;
-  }
+  fSlots.Assign(slots, threads);
+  old.ForEachUsed([&](const SlotTable::Slot& o) {
+    const OBS* key = fEntries.get() + static_cast<size_t>(o.index1 - 1) * CellSize();
+    fSlots.EmptySlot(static_cast<size_t>(Hash(key))) = o;
+  });
 }

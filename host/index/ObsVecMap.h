@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/common/SlotTable.h"
 #include "host/common/ZiraTypes.h"
 
 class ZIRA_DataSource;
@@ -21,7 +22,7 @@ using ObsKeySpec = std::vector<ObsKeyElement>;
 
 // Invariants:
 //  1. every stored entry occupies fKeyCells + fNPayload cells of fEntries;
-//  2. fSlots.size() is a power of two and at least 4/3 of the number of entries (slots
+//  2. fSlots.Size() is a power of two and at least 4/3 of the number of entries (slots
 //     hold a tag of the hash, so a fuller table still probes little);
 //  3. no two entries have equal keys;
 //  4. an occupied slot's tag is the high half of its key's hash (compared before the key).
@@ -59,19 +60,19 @@ class ObsVecMap {
   // Both fetching helpers are forced inline: g++ takes a function whose only effect is a
   // prefetch for one without effects and drops calls to it that are not inlined early.
   [[gnu::always_inline]] void Prefetch(uint64_t hash) const {
-    __builtin_prefetch(&fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)]);
+    fSlots.Prefetch(static_cast<size_t>(hash));
   }
   // Once the slot is at hand (a few keys after Prefetch): fetches the entry it points to
   // when its tag matches, so the comparison of the keys does not wait either.
   [[gnu::always_inline]] void PrefetchEntry(uint64_t hash) const {
-    const Slot& slot = fSlots[static_cast<size_t>(hash) & (fSlots.size() - 1)];
-    if (slot.entry1 != 0 && slot.tag == static_cast<uint32_t>(hash >> 32))
-      __builtin_prefetch(fEntries.get() + static_cast<size_t>(slot.entry1 - 1) * CellSize());
+    const SlotTable::Slot& slot = fSlots.HomeSlot(static_cast<size_t>(hash));
+    if (slot.index1 != 0 && slot.tag == static_cast<uint32_t>(hash >> 32))
+      __builtin_prefetch(fEntries.get() + static_cast<size_t>(slot.index1 - 1) * CellSize());
   }
 
  private:
   bool Equal(const OBS* a, const OBS* b) const;
-  size_t FindSlot(const OBS* key, uint64_t h) const;  // slot holding key, or the empty slot
+  SlotTable::Slot& FindSlot(const OBS* key, uint64_t h);  // slot holding key, or the empty slot
   void Grow();
   // slots: a power of two, at least 4/3 of the entries; a large new table is mapped on up to
   // `threads` threads.
@@ -89,9 +90,5 @@ class ObsVecMap {
   std::unique_ptr<OBS[]> fEntries;
   size_t fEntryRoom = 0;
   void ReserveEntries(size_t n);
-  struct Slot {
-    uint32_t entry1 = 0;  // entry index + 1, 0 = empty
-    uint32_t tag = 0;
-  };
-  std::vector<Slot> fSlots;
+  SlotTable fSlots;  // entry index + 1 and the high half of the key's hash
 };

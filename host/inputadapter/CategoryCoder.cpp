@@ -30,7 +30,7 @@ void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
   MarkUserMissing(0);
   // The tables keep their size: the next split group tends to have as many categories, and
   // a table grown again from the start would be rebuilt at every doubling.
-  std::fill(fSlots.begin(), fSlots.end(), Slot{});
+  fSlots.Clear();
   fHashed = 0;
   fNumberKey.clear();
   fKeyWords.clear();
@@ -164,7 +164,7 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
   if (pending == 0) return;
   // A table within the processor's second-level cache needs no fetching ahead (a table that
   // grows past it during the block is fetched from the next block on).
-  const bool far = fSlots.size() * sizeof(Slot) > kNearBytes;
+  const bool far = fSlots.Size() * sizeof(SlotTable::Slot) > kNearBytes;
   for (size_t i = 0; i < n; ++i) {
     // Two steps ahead: the slot of a value 32 rows on, then the category value its slot
     // points to 16 rows on.
@@ -181,32 +181,28 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
 }
 
 inline double CategoryCoder::Lookup(uint64_t h, size_t row) {
-  if ((fHashed + 1) * 4 > fSlots.size() * 3) Grow(row);
+  if ((fHashed + 1) * 4 > fSlots.Size() * 3) Grow(row);
   const uint32_t tag = static_cast<uint32_t>(h >> 32);
-  const size_t mask = fSlots.size() - 1;
-  for (size_t s = HomeSlot(h);; s = (s + 1) & mask) {
-    Slot& slot = fSlots[s];
-    if (slot.code1 == 0) {
-      slot.code1 = fCodes + 1;
-      slot.tag = tag;
-      ++fHashed;
-      if (fWords > 0) {
-        const char* cell = fpVar->GetStringCell(row);
-        for (size_t w = 0; w < fWords; ++w) {
-          uint64_t u;
-          std::memcpy(&u, cell + 8 * w, 8);
-          fKeyWords.push_back(u);
-        }
-      } else if (fString) {
-        fFirstRow.push_back(row);
-      } else {
-        fNumberKey.push_back(hashing::NumberBits(fpVar->GetNumber(row)));
-      }
-      return static_cast<double>(fCodes++);
+  SlotTable::Slot& slot = fSlots.Find(Home(h), [&](const SlotTable::Slot& s) {
+    return s.tag == tag && SameValue(s.index1 - 1, row);
+  });
+  if (slot.index1 != 0) return static_cast<double>(slot.index1 - 1);
+  slot.index1 = fCodes + 1;
+  slot.tag = tag;
+  ++fHashed;
+  if (fWords > 0) {
+    const char* cell = fpVar->GetStringCell(row);
+    for (size_t w = 0; w < fWords; ++w) {
+      uint64_t u;
+      std::memcpy(&u, cell + 8 * w, 8);
+      fKeyWords.push_back(u);
     }
-    if (slot.tag == tag && SameValue(slot.code1 - 1, row))
-      return static_cast<double>(slot.code1 - 1);
+  } else if (fString) {
+    fFirstRow.push_back(row);
+  } else {
+    fNumberKey.push_back(hashing::NumberBits(fpVar->GetNumber(row)));
   }
+  return static_cast<double>(fCodes++);
 }
 
 uint64_t CategoryCoder::KeptHash(uint32_t code) const {
@@ -246,7 +242,7 @@ size_t CategoryCoder::ForeseenCategories(size_t row) const {
 }
 
 void CategoryCoder::Grow(size_t row) {
-  size_t slots = fSlots.empty() ? 64 : fSlots.size() * 2;
+  size_t slots = fSlots.Empty() ? 64 : fSlots.Size() * 2;
   if (const size_t foreseen = ForeseenCategories(row); foreseen > fHashed) {
     while (foreseen * 4 > slots * 3) slots *= 2;
     // The kept values get their room at once too, so they are not copied as they grow.
@@ -261,8 +257,7 @@ void CategoryCoder::Grow(size_t row) {
   // Rebuilt in code order from the kept values (the first rows of wide strings), a chunk of
   // codes at a time: their hashes first, then each slot fetched a few codes before it is
   // written, as in CodeRows.
-  AssignAdvised(fSlots, slots, Slot{});
-  const size_t mask = fSlots.size() - 1;
+  fSlots.Assign(slots);
   constexpr uint32_t kChunk = 256;
   constexpr uint32_t kAhead = 32;
   uint64_t hashes[kChunk];
@@ -272,9 +267,8 @@ void CategoryCoder::Grow(size_t row) {
     for (uint32_t i = 0; i < n; ++i) {
       if (i + kAhead < n && hashes[i + kAhead] != 0) Prefetch(hashes[i + kAhead]);
       if (hashes[i] == 0) continue;
-      size_t s = HomeSlot(hashes[i]);
-      while (fSlots[s].code1 != 0) s = (s + 1) & mask;
-      fSlots[s] = Slot{first + i + 1, static_cast<uint32_t>(hashes[i] >> 32)};
+      fSlots.EmptySlot(Home(hashes[i])) =
+          SlotTable::Slot{first + i + 1, static_cast<uint32_t>(hashes[i] >> 32)};
     }
   }
 }

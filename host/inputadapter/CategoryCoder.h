@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/common/SlotTable.h"
+
 class ZIRA_Variable;
 
 // Invariants:
 //  1. fCodes counts the categories met since the last Clear; codes are 0 .. fCodes - 1;
-//  2. fSlots.size() is 0 or a power of two, at least 4/3 of the number of hashed categories;
+//  2. fSlots.Size() is 0 or a power of two, at least 4/3 of the number of hashed categories;
 //  3. for strings up to kMaxKeyWords words wide, fKeyWords holds each category's cell bytes
 //     (fWords words per code); for wider strings fFirstRow[k] is the row of its first value.
 // Cache-line aligned: the two threads of a pass code different variables side by side, and a
@@ -38,10 +40,6 @@ class alignas(64) CategoryCoder {
   static constexpr int64_t kDirectLimit = 1 << 16;  // whole numbers 0 .. limit-1 go direct
   static constexpr size_t kMaxKeyWords = 4;         // strings up to 32 bytes keep a copy
   static constexpr size_t kNearBytes = 256 * 1024;  // a slot table this small is not fetched ahead
-  struct Slot {
-    uint32_t code1 = 0;  // the category's code + 1; 0 marks an empty slot
-    uint32_t tag = 0;    // high bits of its hash, compared before the value
-  };
   uint64_t HashRow(size_t row) const;
   uint64_t HashCell(const char* cell) const;  // a string cell's fWidth bytes
   uint64_t KeptHash(uint32_t code) const;     // the hash of a kept category, 0 for direct ones
@@ -58,20 +56,21 @@ class alignas(64) CategoryCoder {
   // Marks the user-missing whole numbers from entry `from` on.
   void MarkUserMissing(size_t from);
   [[gnu::always_inline]] double Lookup(uint64_t h, size_t row);
-  // The slot where a hash's search starts. Hashes have their lowest bit set (0 marks a row
-  // without one), so that bit would leave every even slot without a category of its own.
-  size_t HomeSlot(uint64_t h) const { return static_cast<size_t>(h >> 1) & (fSlots.size() - 1); }
+  // Where a hash's search starts (the table takes it modulo its size). Hashes have their
+  // lowest bit set (0 marks a row without one), so that bit would leave every even slot
+  // without a category of its own.
+  static size_t Home(uint64_t h) { return static_cast<size_t>(h >> 1); }
   // The fetching helpers are forced inline: g++ takes a function whose only effect is a
   // prefetch for one without effects and drops the call when it is not inlined early.
   [[gnu::always_inline]] void Prefetch(uint64_t h) const {
-    if (!fSlots.empty()) __builtin_prefetch(&fSlots[HomeSlot(h)]);
+    fSlots.Prefetch(Home(h));
   }
   // Once the slot is at hand: fetches the stored value of the category it points to.
   [[gnu::always_inline]] void PrefetchValue(uint64_t h) const {
-    if (fSlots.empty()) return;
-    const Slot& slot = fSlots[HomeSlot(h)];
-    if (slot.code1 == 0 || slot.tag != static_cast<uint32_t>(h >> 32)) return;
-    const size_t code = slot.code1 - 1;
+    if (fSlots.Empty()) return;
+    const SlotTable::Slot& slot = fSlots.HomeSlot(Home(h));
+    if (slot.index1 == 0 || slot.tag != static_cast<uint32_t>(h >> 32)) return;
+    const size_t code = slot.index1 - 1;
     if (!fString) {
       __builtin_prefetch(&fNumberKey[code]);
     } else if (fWords > 0) {
@@ -92,7 +91,7 @@ class alignas(64) CategoryCoder {
   uint32_t fCodes = 0;
   size_t fGroupBegin = 0, fGroupEnd = 0;  // the split group's rows, when Clear was given them
   std::vector<int32_t> fDirect;  // whole number -> code, kNotMet or kUserMissing
-  std::vector<Slot> fSlots;
+  SlotTable fSlots;  // code + 1 of each hashed category
   size_t fHashed = 0;                // categories in fSlots
   std::vector<uint64_t> fNumberKey;  // per code: the number's bits (numeric variables)
   std::vector<uint64_t> fKeyWords;   // per code: the cell bytes (narrow string variables)
