@@ -64,10 +64,6 @@ class SlotTable {
         if (s.index1 == 0 || found(s)) return s;
     }
   }
-  template <typename Found>
-  const Slot& Find(size_t home, Found found) const {
-    return const_cast<SlotTable*>(this)->Find(home, found);
-  }
   // The empty slot where a new entry with this home goes.
   Slot& EmptySlot(size_t home) {
     return Find(home, [](const Slot&) { return false; });
