@@ -68,15 +68,7 @@ BpDimension* BpPivotTable::Dimension(const BpCellText& title, int /*sort*/) {
   int index = static_cast<int>(fDimensions.size());
   fDimensions.push_back(
       std::unique_ptr<BpDimension>(new BpDimension(title.Content(), this, index)));
-  if (!fCells.empty()) {  // cells written before this dimension have no category in it
-    std::map<std::vector<int>, BpCellContent> widened;
-    for (auto& [key, content] : fCells) {
-      std::vector<int> k = key;
-      k.push_back(-1);
-      widened.emplace(std::move(k), std::move(content));
-    }
-    fCells.swap(widened);
-  }
+  fCells.Widen();  // cells written before this dimension have no category in it
   return fDimensions.back().get();
 }
 
@@ -89,17 +81,67 @@ void BpPivotTable::Caption(const BpCellText& text) { fCaption = text.Text(); }
 void BpPivotTable::Caption(const std::string& text) { fCaption = text; }
 
 void BpPivotTable::SetCell(const BpCategory* at, BpCellContent content) {
-  std::vector<int> key(fDimensions.size(), -1);
+  fKey.assign(fDimensions.size(), -1);
   for (const auto& dim : fDimensions) {
     const BpCategory* c = dim.get() == at->Dimension() ? at : dim->Current();
-    key[static_cast<size_t>(dim->Index())] = c ? c->Index() : -1;
+    fKey[static_cast<size_t>(dim->Index())] = c ? c->Index() : -1;
   }
-  // Tables are mostly filled row by row, so a new key usually comes after every other one.
-  if (fCells.empty() || std::prev(fCells.end())->first < key) {
-    fCells.emplace_hint(fCells.end(), std::move(key), std::move(content));
-  } else {
-    fCells[std::move(key)] = std::move(content);
+  fCells.Set(fKey, std::move(content));
+}
+
+std::size_t BpCellMap::LowerBound(std::span<const int> key) const {
+  std::size_t lo = 0, hi = fContents.size();
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    const auto k = KeyAt(mid);
+    if (std::lexicographical_compare(k.begin(), k.end(), key.begin(), key.end()))
+      lo = mid + 1;
+    else
+      hi = mid;
   }
+  return lo;
+}
+
+const BpCellContent* BpCellMap::Find(std::span<const int> key) const {
+  assert(key.size() == fWidth && "host/output/BpPivotTable: key.size() == fWidth");
+  const std::size_t i = LowerBound(key);
+  if (i == fContents.size() || !std::equal(key.begin(), key.end(), KeyAt(i).begin())) return nullptr;
+  return &fContents[i];
+}
+
+void BpCellMap::Set(std::span<const int> key, BpCellContent content) {
+  assert(key.size() == fWidth && "host/output/BpPivotTable: key.size() == fWidth");
+  // Most cells come after every cell so far.
+  std::size_t i = fContents.size();
+  if (!fContents.empty()) {
+    const auto last = KeyAt(fContents.size() - 1);
+    if (!std::lexicographical_compare(last.begin(), last.end(), key.begin(), key.end()))
+      i = LowerBound(key);
+  }
+  if (i < fContents.size() && std::equal(key.begin(), key.end(), KeyAt(i).begin())) {
+    fContents[i] = std::move(content);
+    return;
+  }
+  if (i == fContents.size()) {
+    fKeys.insert(fKeys.end(), key.begin(), key.end());
+    fContents.push_back(std::move(content));
+    return;
+  }
+  const auto at = static_cast<std::ptrdiff_t>(i);
+  fKeys.insert(fKeys.begin() + at * static_cast<std::ptrdiff_t>(fWidth), key.begin(), key.end());
+  fContents.insert(fContents.begin() + at, std::move(content));
+}
+
+void BpCellMap::Widen() {
+  std::vector<int> wider;
+  wider.reserve(fContents.size() * (fWidth + 1));
+  for (std::size_t i = 0; i < fContents.size(); ++i) {
+    const auto k = KeyAt(i);
+    wider.insert(wider.end(), k.begin(), k.end());
+    wider.push_back(-1);
+  }
+  fKeys.swap(wider);
+  ++fWidth;
 }
 
 int BpPivotTable::FootnoteNumber(const std::string& text) {

@@ -8,8 +8,8 @@
 
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -69,6 +69,58 @@ class BpLabelIndex {
 
 // The split group a piece of output belongs to: (variable name, value text) pairs.
 using BpSplit = std::vector<std::pair<std::string, std::string>>;
+
+// The cells of a table in key order. A key holds one category index per dimension (-1: no
+// category in that dimension). The keys lie in one array, the contents in another, both in key
+// order: tables are filled row by row, so a new cell nearly always goes at the end, and a
+// table of a hundred thousand rows is two arrays rather than a node and a key per cell.
+// Invariants:
+//  1. fKeys.size() == fContents.size() * fWidth;
+//  2. the keys are strictly increasing (compared element by element).
+class BpCellMap {
+ public:
+  struct Entry {
+    std::span<const int> key;
+    const BpCellContent& content;
+  };
+  class Iterator {
+   public:
+    Iterator(const BpCellMap* map, std::size_t i) : fpMap(map), fI(i) {}
+    Entry operator*() const { return {fpMap->KeyAt(fI), fpMap->fContents[fI]}; }
+    Iterator& operator++() {
+      ++fI;
+      return *this;
+    }
+    bool operator==(const Iterator& o) const { return fI == o.fI; }
+
+   private:
+    const BpCellMap* fpMap;
+    std::size_t fI;
+  };
+
+  std::size_t size() const { return fContents.size(); }
+  bool empty() const { return fContents.empty(); }
+  Iterator begin() const { return {this, 0}; }
+  Iterator end() const { return {this, fContents.size()}; }
+  // The content at a key of Width() elements, or null.
+  const BpCellContent* Find(std::span<const int> key) const;
+
+  // Elements of every key (the number of dimensions).
+  std::size_t Width() const { return fWidth; }
+  // Sets the content at a key of Width() elements; a cell set twice keeps the last content.
+  void Set(std::span<const int> key, BpCellContent content);
+  // One more dimension: every key so far gets -1 at its end (the order stays).
+  void Widen();
+
+ private:
+  std::span<const int> KeyAt(std::size_t i) const { return {fKeys.data() + i * fWidth, fWidth}; }
+  // The first cell whose key is not below `key`.
+  std::size_t LowerBound(std::span<const int> key) const;
+
+  std::size_t fWidth = 0;
+  std::vector<int> fKeys;
+  std::vector<BpCellContent> fContents;
+};
 
 // A category: a leaf of a dimension's tree.
 class BpCategory {
@@ -205,7 +257,7 @@ class BpPivotTable {
   int MinDataColumnWidthPoints() const { return fMinDataColumnWidth; }
   const std::vector<std::unique_ptr<BpDimension>>& Dimensions() const { return fDimensions; }
   // Cells by their key: one category index per dimension, in dimension order.
-  const std::map<std::vector<int>, BpCellContent>& Cells() const { return fCells; }
+  const BpCellMap& Cells() const { return fCells; }
   // Footnote texts, each once, in the order first hung.
   const std::vector<std::string>& Footnotes() const { return fFootnotes; }
   // Footnote numbers on the table itself.
@@ -223,7 +275,8 @@ class BpPivotTable {
   std::string fCaption;
   int fMinDataColumnWidth = 0;
   std::vector<std::unique_ptr<BpDimension>> fDimensions;
-  std::map<std::vector<int>, BpCellContent> fCells;
+  BpCellMap fCells;
+  std::vector<int> fKey;  // the key SetCell builds, kept to save an allocation a cell
   std::vector<std::string> fFootnotes;
   std::vector<int> fNotes;
 };

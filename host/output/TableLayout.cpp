@@ -296,11 +296,10 @@ BpTableGrid LayoutTable(const BpPivotTable& t) {
       BpGridCell cell;
       cell.row = grid.headerRows + static_cast<int>(r);
       cell.col = grid.labelCols + static_cast<int>(c);
-      auto it = t.Cells().find(key);
-      if (it != t.Cells().end()) {
-        cell.text = it->second.text;
-        cell.tooltip = it->second.tooltip;
-        cell.numeric = it->second.numeric;
+      if (const BpCellContent* content = t.Cells().Find(key)) {
+        cell.text = content->text;
+        cell.tooltip = content->tooltip;
+        cell.numeric = content->numeric;
       }
       grid.cells.push_back(std::move(cell));
     }

@@ -54,15 +54,39 @@ TEST_F(PivotTableTest, ACellIsAddressedByTheCategoryMetLastInOtherDimensions) {
   cases->Category(Count(4));  // met again: later cells go to case 4
   numberCat->Cell(Count(3));
   ASSERT_EQ(t->Cells().size(), 2u);
-  EXPECT_EQ(t->Cells().at({0, 0}).text, "3");  // a cell written twice keeps the last text
-  EXPECT_EQ(t->Cells().at({1, 0}).text, "2");
+  ASSERT_NE(t->Cells().Find(std::vector<int>{0, 0}), nullptr);
+  EXPECT_EQ(t->Cells().Find(std::vector<int>{0, 0})->text, "3");  // written twice: the last text
+  ASSERT_NE(t->Cells().Find(std::vector<int>{1, 0}), nullptr);
+  EXPECT_EQ(t->Cells().Find(std::vector<int>{1, 0})->text, "2");
+}
+
+TEST_F(PivotTableTest, CellsComeOutInKeyOrderWhateverTheOrderTheyWereWrittenIn) {
+  BpPivotTable* t = NewTable();
+  BpDimension* rows = t->Dimension(U("Row"), 2);
+  BpDimension* cols = t->Dimension(U("Column"), 2);
+  for (int row = 1; row <= 3; ++row) rows->Category(Count(row));
+  BpCategory* c[2] = {cols->Category(U("a")), cols->Category(U("b"))};
+  const int written[][2] = {{2, 0}, {0, 1}, {1, 0}, {0, 0}, {2, 1}, {2, 0}};
+  for (int i = 0; i < 6; ++i) {
+    rows->Category(Count(written[i][0] + 1));  // met again: the cell's row
+    c[written[i][1]]->Cell(Count(i));
+  }
+  std::vector<std::vector<int>> keys;
+  std::vector<std::string> texts;
+  for (const auto& [key, content] : t->Cells()) {
+    keys.emplace_back(key.begin(), key.end());
+    texts.push_back(content.text);
+  }
+  EXPECT_EQ(keys, (std::vector<std::vector<int>>{{0, 0}, {0, 1}, {1, 0}, {2, 0}, {2, 1}}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"3", "1", "2", "5", "4"}));
+  EXPECT_EQ(t->Cells().Find(std::vector<int>{1, 1}), nullptr);
 }
 
 TEST_F(PivotTableTest, CellsWrittenBeforeADimensionExistsHaveNoCategoryInIt) {
   BpPivotTable* t = NewTable();
   t->Dimension(U("A"), 2)->Category(U("a"))->Cell(U("x"));
   t->Dimension(U("B"), 2);
-  ASSERT_EQ(t->Cells().count({0, -1}), 1u);
+  EXPECT_NE(t->Cells().Find(std::vector<int>{0, -1}), nullptr);
 }
 
 TEST_F(PivotTableTest, OuterRowDimensionEnclosesInnerAndKeepsCategoriesWithoutCells) {
