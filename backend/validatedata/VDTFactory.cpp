@@ -48,9 +48,8 @@ VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
   if (s.GetCaseIdVarList() && (s.GetDuplicIdCheck() || !s.GetDuplicIdVarName().empty())) {
     ObsKeySpec spec = ObsVecMap::MakeKeySpec(*fpDataSource, *s.GetCaseIdVarList());
     spec.push_back({1, true});  // the split-group number
+    // Sized by the first pass, split group by split group.
     fpDuplicIdMap = std::make_unique<ObsVecMap>(std::move(spec), 3);
-    // At most one key per case: sized once, the first pass never regrows the map.
-    fpDuplicIdMap->Reserve(fpDataSource->CaseCount());
   }
   if (!fpDuplicIdMap && !CreateNewVariables()) {
     fStatus = FSStatus(kVDTNewVarsFailed, false);

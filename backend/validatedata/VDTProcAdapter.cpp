@@ -565,6 +565,13 @@ void VDTProcAdapter::CheckRules() {
 }
 
 void VDTProcAdapter::PrepareNewSplit() {
+  if (fPassInd == 0 && fpDuplicIdMap) {
+    // A key holds its split-group number, so no case of this group finds a key of an earlier
+    // one: of those, only the keys of duplicate groups are kept, for the second pass. The
+    // map is then sized once for this group, at most a key a case.
+    fpDuplicIdMap->KeepOnly([](const double* payload) { return payload[0] > 0; });
+    fpDuplicIdMap->Reserve(fpDuplicIdMap->Size() + GetSplitGroupSize());
+  }
   // Blocks are prepared afresh in each split group.
   for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;
   fNextPrepared = fCurrentPrepared = 0;

@@ -104,7 +104,7 @@ void ObsVecMap::ReserveEntries(size_t n) {
 
 void ObsVecMap::Reserve(size_t n) {
   const size_t room = fEntryRoom;
-  ReserveEntries(n);
+  if (n > room) ReserveEntries(room == 0 ? n : n + n / 8);
   if (fEntryRoom > room) {
     PrefaultForWrite({{fEntries.get(), fEntryRoom * static_cast<size_t>(CellSize()) * sizeof(OBS)}},
                      WorkerThreads());
@@ -115,6 +115,16 @@ void ObsVecMap::Reserve(size_t n) {
 }
 
 void ObsVecMap::Grow() { Rehash(fSlots.Size() * 2, 1); }
+
+void ObsVecMap::IndexEntries() {
+  fSlots.Clear();
+  const size_t cell = static_cast<size_t>(CellSize());
+  for (size_t i = 0; i < fNEntries; ++i) {
+    const uint64_t h = Hash(fEntries.get() + i * cell);
+    fSlots.EmptySlot(static_cast<size_t>(h)) =
+        SlotTable::Slot{static_cast<uint32_t>(i + 1), static_cast<uint32_t>(h >> 32)};
+  }
+}
 
 void ObsVecMap::Rehash(size_t slots, int threads) {
   SlotTable old = std::move(fSlots);

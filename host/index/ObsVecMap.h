@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -34,9 +35,26 @@ class ObsVecMap {
 
   ObsVecMap(ObsKeySpec spec, int nPayload);
 
-  // Makes room for n keys at once, backed with memory on the machine's cores, so a pass that
-  // inserts them neither regrows the map nor waits for a page.
+  // Makes room for n keys in all at once, backed with memory on the machine's cores, so a
+  // pass that inserts them neither regrows the map nor waits for a page. A map that had room
+  // already and must grow takes an eighth more than n, so that a few more keys the next time
+  // do not copy it all again.
   void Reserve(size_t n);
+  // Keeps the entries whose payload `keep(payload)` accepts, in their order, and drops the
+  // others; the room stays. Payload pointers handed out before are no longer valid.
+  template <typename Keep>
+  void KeepOnly(Keep keep) {
+    const size_t cell = static_cast<size_t>(CellSize());
+    size_t kept = 0;
+    for (size_t i = 0; i < fNEntries; ++i) {
+      OBS* entry = fEntries.get() + i * cell;
+      if (!keep(static_cast<const double*>(&entry[fKeyCells].d))) continue;
+      if (kept != i) std::memmove(fEntries.get() + kept * cell, entry, cell * sizeof(OBS));
+      ++kept;
+    }
+    fNEntries = kept;
+    IndexEntries();
+  }
 
   // Cells of one entry: the key cells plus the payload values.
   int CellSize() const { return fKeyCells + fNPayload; }
@@ -74,6 +92,7 @@ class ObsVecMap {
   bool Equal(const OBS* a, const OBS* b) const;
   SlotTable::Slot& FindSlot(const OBS* key, uint64_t h);  // slot holding key, or the empty slot
   void Grow();
+  void IndexEntries();  // empties the slots and indexes every stored entry again
   // slots: a power of two, at least 4/3 of the entries; a large new table is mapped on up to
   // `threads` threads.
   void Rehash(size_t slots, int threads);

@@ -114,6 +114,8 @@ void UAInputAdapter::SetSplitFile(BpProcedure* procedure, bool, bool, bool) {
 
 void UAInputAdapter::BeginSplit(size_t begin, size_t end) {
   ++fSplitGroup;
+  fSplitBegin = begin;
+  fSplitEnd = end;
   for (auto& c : fCoders) c.Clear(begin, end);
 }
 

@@ -80,6 +80,8 @@ class UAInputAdapter {
   const ZIRA_InputCaseIterator* GetCaseIterator() const { return &fCaseIterator; }
   long GetCaseNumber() const { return fCaseIterator.GetCaseNumber(); }
   int GetSplitGroupNumber() const { return fSplitGroup; }  // from 1; 0 before the first
+  // The number of cases of the current split group (known from its first case on).
+  size_t GetSplitGroupSize() const { return fSplitEnd - fSplitBegin; }
   bool IsFirstCaseOfSplit() const { return fFirstOfSplit; }
   const ZIRA_DataSource& Data() const { return fData; }
   const UAVarValidSpecs* GetVarValidSpecs() const { return fpSpecs; }
@@ -97,6 +99,7 @@ class UAInputAdapter {
   ZIRA_InputCaseIterator fCaseIterator;
   BpProcedure* fpSplitProcedure = nullptr;
   int fSplitGroup = 0;
+  size_t fSplitBegin = 0, fSplitEnd = 0;  // rows of the current split group
   bool fFirstOfSplit = false;
   std::vector<const ZIRA_Variable*> fRecordVars;
   std::vector<int> fCatPositions;   // categorical record positions, ascending

@@ -196,6 +196,42 @@ TEST(ObsVecMap, ManyKeysSurviveGrowth) {
   EXPECT_EQ(map.Contains(key), nullptr);
 }
 
+TEST(ObsVecMap, KeepOnlyDropsTheRejectedEntriesAndFindsTheKeptOnesAfterMoreInserts) {
+  ObsVecMap map({{1, true}}, 3);
+  OBS key[1];
+  map.Reserve(1000);
+  for (int i = 0; i < 1000; ++i) {
+    key[0].d = i;
+    double* p = map.Insert(key);
+    p[0] = i % 7 == 0 ? 1 : 0;
+    p[1] = i;
+  }
+  map.KeepOnly([](const double* payload) { return payload[0] > 0; });
+  EXPECT_EQ(map.Size(), 143u);  // 0, 7, ..., 994
+  // More keys than the room left: the map grows and keeps what it held.
+  map.Reserve(map.Size() + 5000);
+  for (int i = 1000; i < 6000; ++i) {
+    key[0].d = i;
+    map.Insert(key)[1] = i;
+  }
+  EXPECT_EQ(map.Size(), 5143u);
+  for (int i = 0; i < 6000; ++i) {
+    key[0].d = i;
+    const double* p = map.Contains(key);
+    if (i < 1000 && i % 7 != 0) {
+      EXPECT_EQ(p, nullptr) << i;
+    } else {
+      ASSERT_NE(p, nullptr) << i;
+      EXPECT_EQ(p[1], i);
+    }
+  }
+  // Keys inserted again after KeepOnly are new.
+  key[0].d = 1;
+  bool added = false;
+  map.Insert(key, &added);
+  EXPECT_TRUE(added);
+}
+
 namespace {
 
 // A dataset of n cases in three split groups (a third each) with a numeric category that
