@@ -104,7 +104,7 @@ void ObsVecMap::ReserveEntries(size_t n) {
 
 void ObsVecMap::Reserve(size_t n) {
   const size_t room = fEntryRoom;
-  if (n > room) ReserveEntries(room == 0 ? n : n + n / 8);
+  if (n > room) ReserveEntries(n + n / 16);
   if (fEntryRoom > room) {
     PrefaultForWrite({{fEntries.get(), fEntryRoom * static_cast<size_t>(CellSize()) * sizeof(OBS)}},
                      WorkerThreads());

@@ -36,9 +36,9 @@ class ObsVecMap {
   ObsVecMap(ObsKeySpec spec, int nPayload);
 
   // Makes room for n keys in all at once, backed with memory on the machine's cores, so a
-  // pass that inserts them neither regrows the map nor waits for a page. A map that had room
-  // already and must grow takes an eighth more than n, so that a few more keys the next time
-  // do not copy it all again.
+  // pass that inserts them neither regrows the map nor waits for a page. Room is made for a
+  // sixteenth more than n, so that a few more keys the next time (the keys of duplicate
+  // groups kept from earlier split groups, say) do not copy the map again.
   void Reserve(size_t n);
   // Keeps the entries whose payload `keep(payload)` accepts, in their order, and drops the
   // others; the room stays. Payload pointers handed out before are no longer valid.
