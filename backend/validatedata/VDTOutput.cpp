@@ -104,18 +104,26 @@ void VDTOutput::StartSplit() {
   }
 }
 
-void VDTOutput::AddIdentifierCells(BpGroup* parent, const IdValues& ids) const {
+std::vector<BpCategory*> VDTOutput::IdentifierCategories(BpGroup* parent) const {
+  std::vector<BpCategory*> categories;
   const auto* idVars = fpValidSpecs->GetCaseIdVarList();
-  if (!idVars) return;
-  for (size_t i = 0; i < idVars->size() && i < ids.size(); ++i) {
+  if (!idVars) return categories;
+  for (int col : *idVars)
+    categories.push_back(parent->Category(BpVariable(fpActiveDS->GetVariable(col), 2)));
+  return categories;
+}
+
+void VDTOutput::AddIdentifierCells(const std::vector<BpCategory*>& categories,
+                                   const IdValues& ids) const {
+  const auto* idVars = fpValidSpecs->GetCaseIdVarList();
+  for (size_t i = 0; i < categories.size() && i < ids.size(); ++i) {
     const ZIRA_Variable* v = fpActiveDS->GetVariable((*idVars)[i]);
-    BpCategory* cat = parent->Category(BpVariable(v, 2));
     if (ids[i]) {
-      cat->Cell(BpDataValue(v, ids[i], 2));
+      categories[i]->Cell(BpDataValue(v, ids[i], 2));
     } else if (v->IsString()) {
-      cat->Cell(Data(" "));
+      categories[i]->Cell(Data(" "));
     } else {
-      cat->Cell(BpNumber(MCMV::gMissingValue, BpProcedure::GeneralStat));
+      categories[i]->Cell(BpNumber(MCMV::gMissingValue, BpProcedure::GeneralStat));
     }
   }
 }
@@ -123,7 +131,8 @@ void VDTOutput::AddIdentifierCells(BpGroup* parent, const IdValues& ids) const {
 void VDTOutput::AddIncomplIdRow(const IdValues& ids, long caseNumber) {
   if (!fpIncomplIdTable) return;
   fpIncomplIdCaseDim->Category(Count(static_cast<double>(caseNumber)));
-  AddIdentifierCells(fpIncomplIdIdentDim, ids);
+  if (fNIncomplIdRows == 0) fIncomplIdCats = IdentifierCategories(fpIncomplIdIdentDim);
+  AddIdentifierCells(fIncomplIdCats, ids);
   ++fNIncomplIdRows;
 }
 
@@ -132,8 +141,14 @@ void VDTOutput::AddDuplicIdRow(const IdValues& ids, const std::vector<long>& cas
   if (!fpDuplicIdTable || caseNumbers.empty()) return;
   size_t n = caseNumbers.size();
   fpDuplicIdGroupDim->Category(Count(groupNumber));
-  fpDuplicIdIdentDim->Category(Own("Number of Duplicates"))->Cell(Count(static_cast<double>(n)));
-  BpCategory* cases = fpDuplicIdIdentDim->Category(Own("Cases with Duplicate Identifiers"));
+  // The columns are made at the first row, in this order; later rows only fill them.
+  if (fNDuplicIdRows == 0) {
+    fDuplicCountCat = fpDuplicIdIdentDim->Category(Own("Number of Duplicates"));
+    fDuplicCasesCat = fpDuplicIdIdentDim->Category(Own("Cases with Duplicate Identifiers"));
+    fDuplicIdCats = IdentifierCategories(fpDuplicIdIdentDim->Group(Own("Identifier"), true, 2));
+  }
+  fDuplicCountCat->Cell(Count(static_cast<double>(n)));
+  BpCategory* cases = fDuplicCasesCat;
   size_t shown = n;
   std::string format = "[%1:, ^1:]1";
   if (n > 25) {
@@ -147,17 +162,20 @@ void VDTOutput::AddDuplicIdRow(const IdValues& ids, const std::vector<long>& cas
   list.EndSublist();
   list.Finish();
   cases->Cell(list);
-  BpGroup* idGroup = fpDuplicIdIdentDim->Group(Own("Identifier"), true, 2);
-  AddIdentifierCells(idGroup, ids);
+  AddIdentifierCells(fDuplicIdCats, ids);
   ++fNDuplicIdRows;
 }
 
 void VDTOutput::AddCaseChecksRow(const IdValues& ids, long caseNumber) {
   if (!fpCaseChecksTable) return;
   fpCaseChecksNumberDim->Category(Count(fNCaseChecksRows + 1));
-  fpCaseChecksInfoDim->Category(Own("Case"))->Cell(Count(static_cast<double>(caseNumber)));
-  BpGroup* idGroup = fpCaseChecksInfoDim->Group(Own("Identifier"), true, 2);
-  AddIdentifierCells(idGroup, ids);
+  if (fNCaseChecksRows == 0) {
+    fCaseChecksCaseCat = fpCaseChecksInfoDim->Category(Own("Case"));
+    fCaseChecksIdCats =
+        IdentifierCategories(fpCaseChecksInfoDim->Group(Own("Identifier"), true, 2));
+  }
+  fCaseChecksCaseCat->Cell(Count(static_cast<double>(caseNumber)));
+  AddIdentifierCells(fCaseChecksIdCats, ids);
   ++fNCaseChecksRows;
 }
 
@@ -210,8 +228,8 @@ void VDTOutput::AddCaseReportRow(const std::vector<const VDTRuleSpecs*>& violSta
   if (anyCust) cross->Cell(custList);
 
   if ((anyStand || anyCust) && fpValidSpecs->GetNCaseIdVars() > 0) {
-    BpGroup* idGroup = fpCaseReportInfoDim->Group(Own("Identifier"), true, 2);
-    AddIdentifierCells(idGroup, ids);
+    AddIdentifierCells(
+        IdentifierCategories(fpCaseReportInfoDim->Group(Own("Identifier"), true, 2)), ids);
   }
   ++fNCaseReportRows;
 }
@@ -507,6 +525,10 @@ void VDTOutput::ReleaseTables() {
   fpIncomplIdCaseDim = fpIncomplIdIdentDim = fpDuplicIdGroupDim = fpDuplicIdIdentDim = nullptr;
   fpCaseChecksNumberDim = fpCaseChecksInfoDim = fpCaseReportCaseDim = fpCaseReportInfoDim = nullptr;
   fNIncomplIdRows = fNDuplicIdRows = fNCaseChecksRows = fNCaseReportRows = 0;
+  fIncomplIdCats.clear();
+  fDuplicIdCats.clear();
+  fCaseChecksIdCats.clear();
+  fDuplicCountCat = fDuplicCasesCat = fCaseChecksCaseCat = nullptr;
 }
 
 void VDTOutput::AddCreatedVarNotes() {

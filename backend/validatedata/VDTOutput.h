@@ -64,8 +64,10 @@ class VDTOutput {
   // each in ascending rule number.
   std::vector<const VDTRuleSpecs*> OrderedStandRules() const;
   void BuildRuleDescription(const VDTRuleSpecs& rule, BpCategory* cell) const;
-  // One category per identifier variable under `parent`, each with its value as the cell.
-  void AddIdentifierCells(BpGroup* parent, const IdValues& ids) const;
+  // One category per identifier variable under `parent` (made, or found again), in list order.
+  std::vector<BpCategory*> IdentifierCategories(BpGroup* parent) const;
+  // Each identifier's value as the cell of its category.
+  void AddIdentifierCells(const std::vector<BpCategory*>& categories, const IdValues& ids) const;
   bool IsSplitFileActive() const;
 
   const VDTValidSpecs* fpValidSpecs;
@@ -94,6 +96,12 @@ class VDTOutput {
   BpDimension* fpCaseReportCaseDim = nullptr;
   BpDimension* fpCaseReportInfoDim = nullptr;
   int fNCaseReportRows = 0;
+  // The categories every row of a long table writes to, made at its first row: a table of a
+  // hundred thousand rows would otherwise build and look up their labels row after row.
+  std::vector<BpCategory*> fIncomplIdCats, fDuplicIdCats, fCaseChecksIdCats;
+  BpCategory* fDuplicCountCat = nullptr;
+  BpCategory* fDuplicCasesCat = nullptr;
+  BpCategory* fCaseChecksCaseCat = nullptr;
   bool fWarnEmptyOutput = true;
   bool fSplitOpen = false;     // StartSplit ran and EndSplit or DiscardSplit did not yet
   size_t fSplitItemStart = 0;  // items of the procedure heading before the group's first

@@ -105,7 +105,8 @@ std::size_t BpCellMap::LowerBound(std::span<const int> key) const {
 const BpCellContent* BpCellMap::Find(std::span<const int> key) const {
   assert(key.size() == fWidth && "host/output/BpPivotTable: key.size() == fWidth");
   const std::size_t i = LowerBound(key);
-  if (i == fContents.size() || !std::equal(key.begin(), key.end(), KeyAt(i).begin())) return nullptr;
+  if (i == fContents.size() || !std::equal(key.begin(), key.end(), KeyAt(i).begin()))
+    return nullptr;
   return &fContents[i];
 }
 
