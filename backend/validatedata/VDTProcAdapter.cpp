@@ -567,10 +567,13 @@ void VDTProcAdapter::CheckRules() {
 void VDTProcAdapter::PrepareNewSplit() {
   if (fPassInd == 0 && fpDuplicIdMap) {
     // A key holds its split-group number, so no case of this group finds a key of an earlier
-    // one: of those, only the keys of duplicate groups are kept, for the second pass. The
-    // map is then sized once for this group, at most a key a case.
-    fpDuplicIdMap->KeepOnly([](const double* payload) { return payload[0] > 0; });
-    fpDuplicIdMap->Reserve(fpDuplicIdMap->Size() + GetSplitGroupSize());
+    // one. When this group's keys (at most one a case) would not fit beside them, the keys
+    // of earlier groups are dropped but for those of duplicate groups, which the second pass
+    // looks up; the map then grows only if they still do not fit.
+    const size_t rows = GetSplitGroupSize();
+    if (fpDuplicIdMap->Size() + rows > fpDuplicIdMap->Room())
+      fpDuplicIdMap->KeepOnly([](const double* payload) { return payload[0] > 0; });
+    fpDuplicIdMap->Reserve(fpDuplicIdMap->Size() + rows);
   }
   // Blocks are prepared afresh in each split group.
   for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;

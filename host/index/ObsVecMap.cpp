@@ -104,7 +104,7 @@ void ObsVecMap::ReserveEntries(size_t n) {
 
 void ObsVecMap::Reserve(size_t n) {
   const size_t room = fEntryRoom;
-  if (n > room) ReserveEntries(n + n / 16);
+  if (n > room) ReserveEntries(std::max(n + n / 16, 2 * room));
   if (fEntryRoom > room) {
     PrefaultForWrite({{fEntries.get(), fEntryRoom * static_cast<size_t>(CellSize()) * sizeof(OBS)}},
                      WorkerThreads());

@@ -37,9 +37,12 @@ class ObsVecMap {
 
   // Makes room for n keys in all at once, backed with memory on the machine's cores, so a
   // pass that inserts them neither regrows the map nor waits for a page. Room is made for a
-  // sixteenth more than n, so that a few more keys the next time (the keys of duplicate
-  // groups kept from earlier split groups, say) do not copy the map again.
+  // sixteenth more than n, and a map that grows at least doubles its room, so that a few
+  // more keys the next time do not copy the map again, and many small steps cost as little
+  // as one large one.
   void Reserve(size_t n);
+  // The keys the map holds without growing.
+  size_t Room() const { return fEntryRoom; }
   // Keeps the entries whose payload `keep(payload)` accepts, in their order, and drops the
   // others; the room stays. Payload pointers handed out before are no longer valid.
   template <typename Keep>

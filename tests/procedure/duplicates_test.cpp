@@ -71,11 +71,17 @@ TEST(Duplicates, NumbersRunOnAcrossSplitGroupsAndOneIdInTwoSplitGroupsIsNoDuplic
 
 TEST(Duplicates, SavedGroupNumbersAgreeWithAnIndependentCountOverManySplitGroups) {
   // Small split groups, and large ones that the passes read in several blocks, with and
-  // without variable checks (which read the final pass in blocks on two threads).
-  for (size_t n : {90, 30000}) {
+  // without variable checks (which read the final pass in blocks on two threads). The last
+  // file has split groups of very different sizes: ten small ones, a large one, then some of
+  // a thousand cases, so that the identifier map sometimes keeps a group's keys beside the
+  // next group's and sometimes must make room, keeping only the duplicate groups' keys.
+  for (size_t n : {90, 30000, 31000}) {
     std::vector<double> split(n), ids(n), x(n);
     for (size_t i = 0; i < n; ++i) {
-      split[i] = static_cast<double>(i / (n / 3));
+      split[i] = n != 31000   ? static_cast<double>(i / (n / 3))
+                 : i < 100    ? static_cast<double>(i / 10)
+                 : i < 20000 ? 100.0
+                              : static_cast<double>(101 + (i - 20000) / 997);
       ids[i] = (i % 11 == 4) ? kMiss : static_cast<double>((i * i * 7 + 3) % (n < 100 ? 13 : 6007));
       x[i] = static_cast<double>(i % 5);
     }
