@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <span>
@@ -71,9 +72,11 @@ class BpLabelIndex {
 using BpSplit = std::vector<std::pair<std::string, std::string>>;
 
 // The cells of a table in key order. A key holds one category index per dimension (-1: no
-// category in that dimension). The keys lie in one array, the contents in another, both in key
-// order: tables are filled row by row, so a new cell nearly always goes at the end, and a
-// table of a hundred thousand rows is two arrays rather than a node and a key per cell.
+// category in that dimension). The keys lie in one array, the contents in a deque, both in
+// key order: tables are filled row by row, so a new cell nearly always goes at the end, and a
+// table of a hundred thousand rows is two sequences rather than a node and a key per cell.
+// The contents (a hundred bytes each) grow in small pieces: a growing array would copy them
+// into fresh memory again and again.
 // Invariants:
 //  1. fKeys.size() == fContents.size() * fWidth;
 //  2. the keys are strictly increasing (compared element by element).
@@ -119,7 +122,7 @@ class BpCellMap {
 
   std::size_t fWidth = 0;
   std::vector<int> fKeys;
-  std::vector<BpCellContent> fContents;
+  std::deque<BpCellContent> fContents;
 };
 
 // A category: a leaf of a dimension's tree.
