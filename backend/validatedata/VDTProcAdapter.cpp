@@ -250,8 +250,20 @@ void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, bool ruleCases
     for (size_t k = 0; k < left; ++k) mark[fEmptySoFar[k]] = 1;
   }
   if (fDoIds) {
-    for (int col : *fpVDTValidSpecs->GetCaseIdVarList())
-      for (size_t i = 0; i < n; ++i) mark[i] |= MissingOrBlankAt(col, begin + i) ? 1 : 0;
+    for (int col : *fpVDTValidSpecs->GetCaseIdVarList()) {
+      const ColumnView& c = fColumns[static_cast<size_t>(col)];
+      if (c.numbers && !c.userMissing) {
+        const double* x = c.numbers + begin;
+        for (size_t i = 0; i < n; ++i) mark[i] |= x[i] == MCMV::gMissingValue ? 1 : 0;
+      } else if (!c.numbers) {
+        // A string with a character other than a blank first is not blank.
+        const char* first = c.cells + begin * c.cellWidth;
+        for (size_t i = 0; i < n; ++i)
+          if (first[i * c.cellWidth] == ' ') mark[i] |= MissingOrBlank(c, begin + i) ? 1 : 0;
+      } else {
+        for (size_t i = 0; i < n; ++i) mark[i] |= MissingOrBlank(c, begin + i) ? 1 : 0;
+      }
+    }
   }
   if (fDoDuplic && fPassInd == 1) {
     for (size_t i = 0; i < n; ++i) mark[i] |= fInDuplicGroup[begin + i] ? 1 : 0;
@@ -317,10 +329,8 @@ void VDTProcAdapter::CountRulesByColumn(size_t begin, size_t end, const char* ma
     CountCustViolations(rule, broken(rule.GetOutcomeVarInd()));
   }
   if (fRuleViolVar < 0) return;
-  ZIRA_InputCaseIterator* cases = GetCaseIterator();
-  for (size_t i = 0; i < n; ++i)
-    if (fCaseViolations[i] > 0)
-      cases->SetColumnValues(fRuleViolVar, begin + i, begin + i + 1, fCaseViolations[i]);
+  // The whole block at once: marked cases hold 0 here, and the case work sets their values.
+  GetCaseIterator()->SetColumnValues(fRuleViolVar, begin, fCaseViolations.data(), n);
 }
 
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
@@ -498,7 +508,9 @@ size_t VDTProcAdapter::ProcessFinalCases(size_t begin, size_t end) {
   if (fDoEmpty && fEmptyCaseVar >= 0) cases->SetColumnValues(fEmptyCaseVar, begin, end, 0.0);
   if (fDoIds && fIncompIdVar >= 0) cases->SetColumnValues(fIncompIdVar, begin, end, 0.0);
   if (fDoDuplic && fDuplicIdVar >= 0) cases->SetColumnValues(fDuplicIdVar, begin, end, 0.0);
-  if (fDoRules && fRuleViolVar >= 0) cases->SetColumnValues(fRuleViolVar, begin, end, 0.0);
+  // Counting the rules by column writes every case's number of rules broken.
+  if (fDoRules && fRuleViolVar >= 0 && ruleCases)
+    cases->SetColumnValues(fRuleViolVar, begin, end, 0.0);
   if (fDoRules && !ruleCases) CountRulesByColumn(begin, end, fToProcess.data());
   return ProcessMarkedCases(begin, end, fToProcess.data());
 }

@@ -186,7 +186,7 @@ class VDTProcAdapter : public UAInputAdapter {
   bool fDoRules = false;   // the rule outcomes are read
   std::vector<char> fToProcess;
   std::vector<uint32_t> fEmptySoFar;
-  std::vector<int> fCaseViolations;  // CountRulesByColumn: per row of the block
+  std::vector<double> fCaseViolations;  // CountRulesByColumn: per row of the block
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

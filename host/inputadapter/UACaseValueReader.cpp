@@ -1,5 +1,6 @@
 #include "host/inputadapter/UACaseValueReader.h"
 
+#include <algorithm>
 #include <cassert>
 
 UACaseValueReader::UACaseValueReader(const ZIRA_InputCaseIterator* it, int column, bool)
@@ -32,4 +33,12 @@ void ZIRA_InputCaseIterator::SetColumnValues(int column, size_t begin, size_t en
   ZIRA_Variable* v = fData.GetVariable(column);
   assert(v && !v->IsString() && "host/inputadapter/ZIRA_InputCaseIterator: numeric column");
   for (size_t r = begin; r < end; ++r) v->SetNumber(r, value);
+}
+
+void ZIRA_InputCaseIterator::SetColumnValues(int column, size_t begin, const double* values,
+                                             size_t n) {
+  ZIRA_Variable* v = fData.GetVariable(column);
+  assert(v && !v->IsString() && "host/inputadapter/ZIRA_InputCaseIterator: numeric column");
+  assert(begin + n <= v->Numbers().size() && "host/inputadapter/ZIRA_InputCaseIterator: rows");
+  std::copy(values, values + n, v->Numbers().begin() + static_cast<std::ptrdiff_t>(begin));
 }

@@ -19,6 +19,8 @@ class ZIRA_InputCaseIterator {
   void SetColumnValue(int column, double value);
   // Stores one value of a numeric variable for the cases of rows begin .. end-1.
   void SetColumnValues(int column, size_t begin, size_t end, double value);
+  // Stores values[0 .. n-1] in a numeric variable for the cases of rows begin .. begin+n-1.
+  void SetColumnValues(int column, size_t begin, const double* values, size_t n);
 
   const ZIRA_DataSource& Data() const { return fData; }
 
