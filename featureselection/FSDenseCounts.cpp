@@ -2,6 +2,95 @@
 // add itself stays small enough to inline into the accumulators.
 #include "featureselection/FSDenseCounts.h"
 
+#include <mutex>
+
+namespace {
+// Blocks of at least kRecycleCells cells given back by arrays that are gone, kept for the
+// next array that grows past that size: at most kKept blocks, the smallest let go first.
+constexpr std::size_t kRecycleCells = std::size_t{1} << 17;  // 1 MB
+constexpr std::size_t kKept = 4;
+
+class FSRecycledCells {
+ public:
+  ~FSRecycledCells() {
+    for (const Block& b : fBlocks) std::free(b.data);
+  }
+  // A kept block of at least n cells (the smallest such), or null.
+  double* Take(std::size_t n, std::size_t* capacity) {
+    std::lock_guard<std::mutex> lock(fMutex);
+    std::size_t best = fBlocks.size();
+    for (std::size_t i = 0; i < fBlocks.size(); ++i)
+      if (fBlocks[i].cells >= n && (best == fBlocks.size() || fBlocks[i].cells < fBlocks[best].cells))
+        best = i;
+    if (best == fBlocks.size()) return nullptr;
+    double* data = fBlocks[best].data;
+    *capacity = fBlocks[best].cells;
+    fBlocks.erase(fBlocks.begin() + static_cast<std::ptrdiff_t>(best));
+    return data;
+  }
+  void Keep(double* data, std::size_t cells) {
+    std::lock_guard<std::mutex> lock(fMutex);
+    fBlocks.push_back({data, cells});
+    if (fBlocks.size() <= kKept) return;
+    std::size_t smallest = 0;
+    for (std::size_t i = 1; i < fBlocks.size(); ++i)
+      if (fBlocks[i].cells < fBlocks[smallest].cells) smallest = i;
+    std::free(fBlocks[smallest].data);
+    fBlocks.erase(fBlocks.begin() + static_cast<std::ptrdiff_t>(smallest));
+  }
+
+ private:
+  struct Block {
+    double* data;
+    std::size_t cells;
+  };
+  std::mutex fMutex;
+  std::vector<Block> fBlocks;
+};
+
+FSRecycledCells& Recycled() {
+  static FSRecycledCells recycled;
+  return recycled;
+}
+}  // namespace
+
+void FSGrowingCells::Resize(std::size_t n) {
+  if (n == 0) {
+    Release();
+    return;
+  }
+  if (n > fCapacity) {
+    std::size_t capacity = 0;
+    double* kept = n >= kRecycleCells ? Recycled().Take(n, &capacity) : nullptr;
+    if (kept) {
+      const std::size_t size = fSize;
+      if (size) std::memcpy(kept, fData, size * sizeof(double));
+      Release();
+      fData = kept;
+      fSize = size;
+      fCapacity = capacity;
+    } else {
+      void* p = std::realloc(fData, n * sizeof(double));
+      if (!p) throw std::bad_alloc();
+      fData = static_cast<double*>(p);
+      fCapacity = n;
+    }
+  }
+  for (std::size_t i = fSize; i < n; ++i) fData[i] = 0.0;
+  fSize = n;
+}
+
+void FSGrowingCells::Release() {
+  if (fData && fCapacity >= kRecycleCells) {
+    Recycled().Keep(fData, fCapacity);
+  } else {
+    std::free(fData);
+  }
+  fData = nullptr;
+  fSize = 0;
+  fCapacity = 0;
+}
+
 bool FSDenseCounts::Grow(std::int32_t k, std::size_t present) {
   if (k < 0) return false;
   std::size_t size = fCells.empty() ? 16 : fCells.size();

@@ -17,13 +17,18 @@
 // An array of doubles whose growth keeps what it holds in place where the system allows:
 // the allocator moves a large block by remapping its pages instead of copying them, so a
 // table that doubles a dozen times on its way to millions of cells neither copies its cells
-// nor touches fresh memory for more than its final size.
+// nor touches fresh memory for more than its final size. A large block given back is kept
+// for the next array that grows large (FSRecycledCells): the screening of one split group
+// after another builds tables of about the same size, and a block used before needs no new
+// pages from the system, which would each be mapped and cleared again.
 class FSGrowingCells {
  public:
   FSGrowingCells() = default;
   FSGrowingCells(const FSGrowingCells& o) { *this = o; }
   FSGrowingCells(FSGrowingCells&& o) noexcept
-      : fData(std::exchange(o.fData, nullptr)), fSize(std::exchange(o.fSize, 0)) {}
+      : fData(std::exchange(o.fData, nullptr)),
+        fSize(std::exchange(o.fSize, 0)),
+        fCapacity(std::exchange(o.fCapacity, 0)) {}
   FSGrowingCells& operator=(const FSGrowingCells& o) {
     if (this != &o) {
       Resize(0);
@@ -35,23 +40,13 @@ class FSGrowingCells {
   FSGrowingCells& operator=(FSGrowingCells&& o) noexcept {
     std::swap(fData, o.fData);
     std::swap(fSize, o.fSize);
+    std::swap(fCapacity, o.fCapacity);
     return *this;
   }
-  ~FSGrowingCells() { std::free(fData); }
+  ~FSGrowingCells() { Release(); }
 
-  // Sets the size to n; cells past the old size are 0. Size 0 frees the memory.
-  void Resize(std::size_t n) {
-    if (n == 0) {
-      std::free(fData);
-      fData = nullptr;
-    } else if (n != fSize) {
-      void* p = std::realloc(fData, n * sizeof(double));
-      if (!p) throw std::bad_alloc();
-      fData = static_cast<double*>(p);
-      for (std::size_t i = fSize; i < n; ++i) fData[i] = 0.0;
-    }
-    fSize = n;
-  }
+  // Sets the size to n; cells past the old size are 0. Size 0 gives the memory back.
+  void Resize(std::size_t n);
   std::size_t size() const { return fSize; }
   bool empty() const { return fSize == 0; }
   double* data() { return fData; }
@@ -60,8 +55,11 @@ class FSGrowingCells {
   double operator[](std::size_t i) const { return fData[i]; }
 
  private:
+  void Release();
+
   double* fData = nullptr;
   std::size_t fSize = 0;
+  std::size_t fCapacity = 0;  // cells the block holds
 };
 
 // Codes 0..size-1 -> weighted count. The table grows with the codes as long as it stays

@@ -14,6 +14,7 @@
 
 #include "featureselection/FSCatAccums.h"
 #include "featureselection/FSContAccums.h"
+#include "featureselection/FSDenseCounts.h"
 #include "featureselection/FSEnums.h"
 
 namespace {
@@ -244,4 +245,27 @@ TEST(FSDenseTables, TargetStatisticsThatOutgrowTheTableEqualTheMapPath) {
   EXPECT_EQ(dense.GetStdDev(), twin->GetStdDev());
   ExpectSameCriteria(dense, *twin);
   EXPECT_EQ(dense.GetPredictorStats().Size(), 9);
+}
+
+TEST(FSDenseTables, ATableGrownIntoAKeptBlockOfAnEarlierTableHoldsOnlyItsOwnCounts) {
+  // A large table given back leaves its block, full of counts, for the next one that grows
+  // large; that one keeps what it had counted and finds every new cell empty.
+  constexpr std::int32_t kLarge = 300000;
+  {
+    FSDenseCounts earlier;
+    for (std::int32_t k = 0; k < kLarge; ++k) ASSERT_TRUE(earlier.Add(k, 1.0));
+  }
+  FSDenseCounts later;
+  for (std::int32_t k = 0; k < 100; ++k) ASSERT_TRUE(later.Add(k, 2.0));
+  for (std::int32_t k = 100; k < kLarge / 2; k += 2) ASSERT_TRUE(later.Add(k, 3.0));
+  const std::vector<FSDenseCounts::Entry> entries = later.Entries();
+  ASSERT_EQ(entries.size(), 100u + (kLarge / 2 - 100) / 2);
+  for (std::int32_t k = 0; k < 100; ++k) EXPECT_EQ(entries[k], FSDenseCounts::Entry(k, 2.0));
+  for (size_t i = 100; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].first, static_cast<std::int32_t>(100 + 2 * (i - 100)));
+    EXPECT_EQ(entries[i].second, 3.0);
+  }
+  // A copy of it is as exact.
+  FSDenseCounts copy = later;
+  EXPECT_EQ(copy.Entries(), entries);
 }
