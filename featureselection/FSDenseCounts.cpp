@@ -12,16 +12,14 @@ constexpr std::size_t kKept = 4;
 
 class FSRecycledCells {
  public:
-  ~FSRecycledCells() {
-    for (const Block& b : fBlocks) std::free(b.data);
-  }
   // A kept block of at least n cells (the smallest such), or null.
   double* Take(std::size_t n, std::size_t* capacity) {
     std::lock_guard<std::mutex> lock(fMutex);
     std::size_t best = fBlocks.size();
-    for (std::size_t i = 0; i < fBlocks.size(); ++i)
-      if (fBlocks[i].cells >= n && (best == fBlocks.size() || fBlocks[i].cells < fBlocks[best].cells))
-        best = i;
+    for (std::size_t i = 0; i < fBlocks.size(); ++i) {
+      const bool smaller = best == fBlocks.size() || fBlocks[i].cells < fBlocks[best].cells;
+      if (fBlocks[i].cells >= n && smaller) best = i;
+    }
     if (best == fBlocks.size()) return nullptr;
     double* data = fBlocks[best].data;
     *capacity = fBlocks[best].cells;
@@ -48,9 +46,10 @@ class FSRecycledCells {
   std::vector<Block> fBlocks;
 };
 
+// Never destroyed: an array may be given back while the program ends.
 FSRecycledCells& Recycled() {
-  static FSRecycledCells recycled;
-  return recycled;
+  static FSRecycledCells* recycled = new FSRecycledCells;
+  return *recycled;
 }
 }  // namespace
 
