@@ -20,6 +20,7 @@ CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
       fWidth(static_cast<size_t>(v->GetCellWidth())),
       fWords(fString && fWidth / 8 <= kMaxKeyWords ? fWidth / 8 : 0) {
   assert(fpVar && "host/inputadapter/CategoryCoder: fpVar != 0");
+  if (fWords == 1) fMemo.assign(kMemoSlots, MemoEntry{});
 }
 
 void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
@@ -35,6 +36,7 @@ void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
   fNumberKey.clear();
   fKeyWords.clear();
   fFirstRow.clear();
+  std::fill(fMemo.begin(), fMemo.end(), MemoEntry{});
 }
 
 uint64_t CategoryCoder::HashRow(size_t row) const {
@@ -116,14 +118,25 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
   size_t pending = 0;
   if (fString) {
     const bool userMissing = !fpVar->GetMissingValues().strings.empty();
+    const bool memo = MemoOn();
     for (size_t i = 0; i < n; ++i) {
       const size_t row = begin + i;
       if (userMissing && fpVar->IsUserMissing(fpVar->GetString(row))) {
         out[i] = MCMV::gMissingValue;
-      } else {
-        fHashes[i] = HashCell(fpVar->GetStringCell(row));
-        ++pending;
+        continue;
       }
+      const char* cell = fpVar->GetStringCell(row);
+      if (memo) {
+        uint64_t word;
+        std::memcpy(&word, cell, 8);
+        const MemoEntry& m = fMemo[MemoSlot(word)];
+        if (m.code1 != 0 && m.word == word) {
+          out[i] = static_cast<double>(m.code1 - 1);
+          continue;
+        }
+      }
+      fHashes[i] = HashCell(cell);
+      ++pending;
     }
   } else {
     const double* x = fpVar->Numbers().data();
@@ -174,6 +187,11 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
     const size_t row = begin + i;
     if (fHashes[i] != 0) {
       out[i] = Lookup(fHashes[i], row);
+      if (MemoOn()) {
+        uint64_t word;
+        std::memcpy(&word, fpVar->GetStringCell(row), 8);
+        fMemo[MemoSlot(word)] = MemoEntry{word, static_cast<uint32_t>(out[i]) + 1};
+      }
     } else if (out[i] == kNewDirect) {
       out[i] = DirectCode(fpVar->GetNumber(row));
     }

@@ -458,6 +458,50 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
   }
 }
 
+TEST(CategoryCoder, ShortStringsOfFewCategoriesRestartTheirCodesInEachGroup) {
+  // Strings of one 8-byte cell are coded from the words met before while the variable has
+  // few categories. A new split group gives codes from 0 again in its own order, a
+  // user-missing string stays missing, and a variable that goes on to hundreds of categories
+  // keeps exact codes. Block by block against a reference map, over three groups.
+  const size_t n = 30000;
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(n);
+  auto* v = ds.AddVariable("colour", 6);
+  ZiraMissingValues mv;
+  mv.strings = {"none"};
+  v->SetMissingValues(mv);
+  const char* colours[] = {"red", "green", "blue", "none", "", "ochre"};
+  for (size_t i = 0; i < n; ++i) {
+    const size_t k = (i * 2654435761u) % 1013;
+    // Groups one and two: a few colours, group two in another order; group three: past the
+    // first half of it, hundreds of categories.
+    const size_t group = i * 3 / n;
+    std::string value = colours[(group == 1 ? 5 - k % 6 : k % 6)];
+    if (group == 2 && i % (n / 3) > n / 6) value = "c" + std::to_string(k % 600);
+    v->SetString(i, value);
+  }
+  CategoryCoder coder(v);
+  for (size_t group = 0; group < 3; ++group) {
+    const size_t from = group * n / 3, to = (group + 1) * n / 3;
+    coder.Clear(from, to);
+    std::map<std::string, double> reference;
+    std::vector<double> out(1024);
+    for (size_t b = from; b < to; b += out.size()) {
+      const size_t e = std::min(to, b + out.size());
+      coder.CodeRows(b, e, out.data());
+      for (size_t r = b; r < e; ++r) {
+        const std::string value(v->GetString(r));
+        const double want = value == "none"
+                                ? MCMV::gMissingValue
+                                : reference.emplace(value, static_cast<double>(reference.size()))
+                                      .first->second;
+        ASSERT_EQ(out[r - b], want) << "group " << group << " row " << r;
+      }
+    }
+    EXPECT_EQ(reference.size(), group < 2 ? 5u : 605u) << "group " << group;
+  }
+}
+
 TEST(CategoryCoder, UserMissingWholeNumbersAreMissingBlockByBlockAcrossGroups) {
   // Small whole numbers are coded through a direct table that also knows the user-missing
   // ones (a discrete value, one beyond the first table size, and a range), so they must come
