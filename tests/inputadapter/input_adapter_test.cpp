@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "host/index/ObsVecMap.h"
@@ -414,6 +415,54 @@ TEST(ProcIterator, BlocksPreparedSlowlyOnTheSecondThreadKeepEveryCaseOnceAndInOr
   for (size_t i = 0; i < n; ++i) ASSERT_EQ(adapter.cases[i].caseNumber, static_cast<long>(i) + 1);
 }
 
+namespace {
+
+// What a split group's codes came to.
+struct GroupCodes {
+  size_t categories = 0;
+  size_t missing = 0;
+};
+
+// Starts a split group of rows from .. to-1 (Clear, told its rows), codes it block by block
+// and checks every code against a reference: key(row) is the row's category (a std::optional,
+// empty for a missing value), and a category gets the next code when first met. also(row,
+// want) runs for each valid row, for checks of its own.
+template <typename Key, typename Also>
+GroupCodes CheckGroupCodes(CategoryCoder& coder, size_t from, size_t to, size_t block, Key key,
+                           Also also) {
+  coder.Clear(from, to);
+  std::map<typename decltype(key(from))::value_type, double> reference;
+  GroupCodes got;
+  std::vector<double> out(block);
+  for (size_t b = from; b < to; b += block) {
+    const size_t e = std::min(to, b + block);
+    coder.CodeRows(b, e, out.data());
+    for (size_t r = b; r < e; ++r) {
+      const auto k = key(r);
+      double want = MCMV::gMissingValue;
+      if (k) {
+        want = reference.emplace(*k, static_cast<double>(reference.size())).first->second;
+        also(r, want);
+      } else {
+        ++got.missing;
+      }
+      if (out[r - b] != want) {
+        ADD_FAILURE() << "row " << r << ": code " << out[r - b] << ", want " << want;
+        return got;
+      }
+    }
+  }
+  got.categories = reference.size();
+  return got;
+}
+
+template <typename Key>
+GroupCodes CheckGroupCodes(CategoryCoder& coder, size_t from, size_t to, size_t block, Key key) {
+  return CheckGroupCodes(coder, from, to, block, key, [](size_t, double) {});
+}
+
+}  // namespace
+
 TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
   // Tens of thousands of categories, so the table outgrows the processor's second-level
   // cache and blocks fetch its slots ahead: a string variable with values that come back
@@ -432,27 +481,19 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
     score->SetNumber(i, i % 11 == 0 ? MCMV::gMissingValue : 0.5 + static_cast<double>(k % 40000));
   }
   for (const ZIRA_Variable* v : std::vector<const ZIRA_Variable*>{tag, score}) {
+    SCOPED_TRACE(v->GetName());
     CategoryCoder byBlock(v), byValue(v);
     for (size_t group = 0; group < 2; ++group) {
       const size_t from = group * n / 2, to = from + n / 2;
-      byBlock.Clear(from, to);
-      std::map<std::string, double> reference;
-      std::vector<double> out(4096);
-      for (size_t b = from; b < to; b += out.size()) {
-        const size_t e = std::min(to, b + out.size());
-        byBlock.CodeRows(b, e, out.data());
-        for (size_t r = b; r < e; ++r) {
-          double want = MCMV::gMissingValue;
-          if (v->IsString() || v->GetNumber(r) != MCMV::gMissingValue) {
-            const std::string key = v->IsString() ? std::string(v->GetString(r))
-                                                  : std::to_string(v->GetNumber(r));
-            want = reference.emplace(key, static_cast<double>(reference.size())).first->second;
-            ASSERT_EQ(byValue.Code(r), want) << v->GetName() << " row " << r;
-          }
-          ASSERT_EQ(out[r - b], want) << v->GetName() << " row " << r;
-        }
-      }
-      ASSERT_GT(reference.size(), 30000u);
+      const GroupCodes got = CheckGroupCodes(
+          byBlock, from, to, 4096,
+          [&](size_t r) -> std::optional<std::string> {
+            if (v->IsString()) return std::string(v->GetString(r));
+            if (v->GetNumber(r) == MCMV::gMissingValue) return std::nullopt;
+            return std::to_string(v->GetNumber(r));
+          },
+          [&](size_t r, double want) { ASSERT_EQ(byValue.Code(r), want) << "row " << r; });
+      EXPECT_GT(got.categories, 30000u);
       byValue.Clear();
     }
   }
@@ -482,23 +523,13 @@ TEST(CategoryCoder, ShortStringsOfFewCategoriesRestartTheirCodesInEachGroup) {
   }
   CategoryCoder coder(v);
   for (size_t group = 0; group < 3; ++group) {
-    const size_t from = group * n / 3, to = (group + 1) * n / 3;
-    coder.Clear(from, to);
-    std::map<std::string, double> reference;
-    std::vector<double> out(1024);
-    for (size_t b = from; b < to; b += out.size()) {
-      const size_t e = std::min(to, b + out.size());
-      coder.CodeRows(b, e, out.data());
-      for (size_t r = b; r < e; ++r) {
-        const std::string value(v->GetString(r));
-        const double want = value == "none"
-                                ? MCMV::gMissingValue
-                                : reference.emplace(value, static_cast<double>(reference.size()))
-                                      .first->second;
-        ASSERT_EQ(out[r - b], want) << "group " << group << " row " << r;
-      }
-    }
-    EXPECT_EQ(reference.size(), group < 2 ? 5u : 605u) << "group " << group;
+    SCOPED_TRACE("group " + std::to_string(group));
+    const GroupCodes got = CheckGroupCodes(
+        coder, group * n / 3, (group + 1) * n / 3, 1024, [&](size_t r) {
+          const std::string value(v->GetString(r));
+          return value == "none" ? std::nullopt : std::optional<std::string>(value);
+        });
+    EXPECT_EQ(got.categories, group < 2 ? 5u : 605u);
   }
 }
 
@@ -529,26 +560,16 @@ TEST(CategoryCoder, UserMissingWholeNumbersAreMissingBlockByBlockAcrossGroups) {
   }
   CategoryCoder coder(v);
   for (size_t group = 0; group < 2; ++group) {
-    const size_t from = group * n / 2, to = from + n / 2;
-    coder.Clear(from, to);
-    std::map<double, double> reference;  // -0 and 0 are one key
-    std::vector<double> out(1000);
-    size_t missing = 0;
-    for (size_t b = from; b < to; b += out.size()) {
-      coder.CodeRows(b, b + out.size(), out.data());
-      for (size_t r = b; r < b + out.size(); ++r) {
-        const double x = v->GetNumber(r);
-        const bool isMissing = x == MCMV::gMissingValue || x == 7.0 || x == 300.0 ||
-                               (x >= 19.5 && x <= 23.0);
-        double want = MCMV::gMissingValue;
-        if (!isMissing)
-          want = reference.emplace(x == 0.0 ? 0.0 : x, static_cast<double>(reference.size()))
-                     .first->second;
-        missing += isMissing ? 1 : 0;
-        ASSERT_EQ(out[r - b], want) << "row " << r << " value " << x;
-      }
-    }
-    EXPECT_GT(missing, 300u);
-    EXPECT_GT(reference.size(), 280u);
+    SCOPED_TRACE("group " + std::to_string(group));
+    const GroupCodes got =
+        CheckGroupCodes(coder, group * n / 2, (group + 1) * n / 2, 1000, [&](size_t r) {
+          const double x = v->GetNumber(r);
+          const bool isMissing = x == MCMV::gMissingValue || x == 7.0 || x == 300.0 ||
+                                 (x >= 19.5 && x <= 23.0);
+          // -0 and 0 are one key.
+          return isMissing ? std::nullopt : std::optional<double>(x == 0.0 ? 0.0 : x);
+        });
+    EXPECT_GT(got.missing, 300u);
+    EXPECT_GT(got.categories, 280u);
   }
 }
