@@ -93,6 +93,10 @@ class FSCatAccum final : public FSCatAccumBase {
   template <bool kUnit>
   int AddDense(const double* values, const double* w, const char* use, int n, bool categorical,
                char* valid);
+  // AddDense with unit weights while the table has at most kTallyCells cells; stops before
+  // the first value whose code has no cell and answers how many values it took.
+  static constexpr std::size_t kTallyCells = 256;
+  int AddUnitTallied(const double* values, int n, bool categorical, char* valid);
   void LeaveTable();
   void TryEnterTable();
 

@@ -100,6 +100,37 @@ class FSDenseCounts {
       __builtin_prefetch(fCells.data() + static_cast<std::size_t>(k), 1);
   }
 
+  // A run of AddInPlace in a tight loop. The table's cells and size are held in the run, and
+  // so is the number of cells that became present, which goes to the table when the run ends:
+  // counted in the table, every add would wait for the add before it to store that number.
+  // While a run is open the table is used through it alone.
+  class Run {
+   public:
+    explicit Run(FSDenseCounts& t) : fTable(t), fCells(t.fCells.data()), fSize(t.fCells.size()) {}
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+    ~Run() { fTable.fNumPresent += fNew; }
+    bool AddInPlace(std::int32_t k, double w) {
+      assert(w > 0 && "featureselection/FSDenseCounts: w > 0");
+      if (static_cast<std::uint32_t>(k) >= fSize) return false;
+      double& c = fCells[static_cast<std::size_t>(k)];
+      fNew += c == 0.0;
+      c += w;
+      return true;
+    }
+    [[gnu::always_inline]] void Prefetch(std::int32_t k) const {
+      if (static_cast<std::uint32_t>(k) < fSize)
+        __builtin_prefetch(fCells + static_cast<std::size_t>(k), 1);
+    }
+    std::size_t Size() const { return fSize; }
+
+   private:
+    FSDenseCounts& fTable;
+    double* const fCells;
+    const std::size_t fSize;
+    std::size_t fNew = 0;
+  };
+
   std::size_t Size() const { return fCells.size(); }
 
   // Calls fn(code, count) for the cells > 0 in ascending code order.

@@ -269,3 +269,50 @@ TEST(FSDenseTables, ATableGrownIntoAKeptBlockOfAnEarlierTableHoldsOnlyItsOwnCoun
   FSDenseCounts copy = later;
   EXPECT_EQ(copy.Entries(), entries);
 }
+
+TEST(FSDenseTables, UnitBlocksOfFewCategoriesCountAsTheValuesOneByOne) {
+  // Blocks without weights: a constant start, missing values of every kind, a negative code
+  // and codes that outgrow the small table in the middle of a block, then more categories
+  // than the small table's limit. Each block's valid flags and every count, total and the
+  // constant flag must be what adding the values one at a time gives.
+  FSCatAccum blocks;
+  auto twin = MapPathTwin<FSCatAccum>();
+  std::map<int, double> reference;
+  std::mt19937 rng(29);
+  const double miss = MCMV::gMissingValue;
+  for (int b = 0; b < 40; ++b) {
+    std::vector<double> values(4096);
+    for (size_t i = 0; i < values.size(); ++i) {
+      const unsigned r = rng() % 100;
+      if (b == 0) {
+        values[i] = i % 9 == 0 ? miss : 3.7;  // category 3 alone: still constant
+      } else if (r < 5) {
+        values[i] = r == 0 ? -1.0 : r == 1 ? -1.5 : miss;  // missing codes
+      } else if (b == 5 && i == 2000) {
+        values[i] = -4.0;  // a negative code in the middle of a block
+      } else {
+        const int limit = b < 10 ? 6 : b < 20 ? 40 : 700;  // past 16 cells, then past 256
+        values[i] = static_cast<double>(rng() % limit) + 0.25;
+      }
+    }
+    std::vector<char> valid(values.size(), 0), validTwin(values.size(), 0);
+    blocks.AddValues(values.data(), nullptr, nullptr, static_cast<int>(values.size()), true,
+                     valid.data());
+    twin->AddValues(values.data(), nullptr, nullptr, static_cast<int>(values.size()), true,
+                    validTwin.data());
+    ASSERT_EQ(valid, validTwin) << "block " << b;
+    for (double v : values) {
+      if (v != miss && static_cast<int>(v) != -1) reference[static_cast<int>(v)] += 1.0;
+    }
+    if (b == 0) {
+      EXPECT_TRUE(blocks.IsConstant());
+    }
+  }
+  EXPECT_FALSE(blocks.IsConstant());
+  EXPECT_EQ(blocks.GetTotal(), 40 * 4096.0);
+  EXPECT_EQ(blocks.GetValid(), twin->GetValid());
+  EXPECT_EQ(blocks.GetValidWeight(), twin->GetValidWeight());
+  ExpectCounts(blocks.GetCategoryCounts(), reference);
+  EXPECT_EQ(Bytes(blocks), Bytes(*twin));
+  EXPECT_EQ(Listing(blocks), Listing(*twin));
+}
