@@ -114,6 +114,19 @@ void ObsVecMap::Reserve(size_t n) {
   if (slots > fSlots.Size()) Rehash(slots, WorkerThreads());
 }
 
+void ObsVecMap::ShrinkToFit() {
+  const size_t cell = static_cast<size_t>(CellSize());
+  std::unique_ptr<OBS[]> fitted(new OBS[std::max<size_t>(fNEntries, 1) * cell]);
+  if (fNEntries > 0) std::memcpy(fitted.get(), fEntries.get(), fNEntries * cell * sizeof(OBS));
+  fEntries = std::move(fitted);
+  fEntryRoom = std::max<size_t>(fNEntries, 1);
+  size_t slots = 64;
+  while (slots * 3 < 4 * (fNEntries + 1)) slots *= 2;
+  fSlots = SlotTable();
+  fSlots.Assign(slots);
+  IndexEntries();
+}
+
 void ObsVecMap::Grow() { Rehash(fSlots.Size() * 2, 1); }
 
 void ObsVecMap::IndexEntries() {

@@ -59,6 +59,11 @@ class ObsVecMap {
     IndexEntries();
   }
 
+  // Gives back the room beyond the entries held: the entries move to a block of their own
+  // size and the slots to the smallest table that holds them. Payload pointers handed out
+  // before are no longer valid.
+  void ShrinkToFit();
+
   // Cells of one entry: the key cells plus the payload values.
   int CellSize() const { return fKeyCells + fNPayload; }
   int KeyCells() const { return fKeyCells; }

@@ -197,7 +197,7 @@ TEST(ObsVecMap, ManyKeysSurviveGrowth) {
   EXPECT_EQ(map.Contains(key), nullptr);
 }
 
-TEST(ObsVecMap, KeepOnlyDropsTheRejectedEntriesAndFindsTheKeptOnesAfterMoreInserts) {
+TEST(ObsVecMap, KeepOnlyAndShrinkToFitDropTheRejectedEntriesAndFindTheKeptOnesAfterMoreInserts) {
   ObsVecMap map({{1, true}}, 3);
   OBS key[1];
   map.Reserve(1000);
@@ -231,6 +231,33 @@ TEST(ObsVecMap, KeepOnlyDropsTheRejectedEntriesAndFindsTheKeptOnesAfterMoreInser
   bool added = false;
   map.Insert(key, &added);
   EXPECT_TRUE(added);
+
+  // Shrunk to the groups' keys, the map finds exactly those, with their payloads, and grows
+  // again from there.
+  map.KeepOnly([](const double* payload) { return payload[0] > 0; });
+  map.ShrinkToFit();
+  EXPECT_EQ(map.Size(), 143u);
+  EXPECT_EQ(map.Room(), 143u);
+  for (int i = 0; i < 6000; ++i) {
+    key[0].d = i;
+    const double* p = map.Contains(key);
+    if (i < 1000 && i % 7 == 0) {
+      ASSERT_NE(p, nullptr) << i;
+      EXPECT_EQ(p[1], i);
+    } else {
+      EXPECT_EQ(p, nullptr) << i;
+    }
+  }
+  for (int i = 0; i < 300; ++i) {
+    key[0].d = 10000 + i;
+    map.Insert(key)[1] = i;
+  }
+  key[0].d = 10299;
+  ASSERT_NE(map.Contains(key), nullptr);
+  EXPECT_EQ(map.Contains(key)[1], 299);
+  key[0].d = 994;
+  ASSERT_NE(map.Contains(key), nullptr);
+  EXPECT_EQ(map.Contains(key)[1], 994);
 }
 
 namespace {
