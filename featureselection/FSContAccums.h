@@ -67,9 +67,13 @@ class FSContAccum final : public FSContAccumBase {
   }
   // For each of n records in turn, AddUnitValue(columns[q][i]) or, for a missing value,
   // AddMissing(1) on every accums[q], q < k; valid[i] is set to 1 where some value is valid.
-  // Bit for bit what those calls give, two predictors at a time in the lanes of one vector.
+  // Bit for bit what those calls give, two or four predictors at a time in the lanes of one
+  // vector.
   static void AddUnitColumns(FSContAccum* const* accums, const double* const* columns,
                              std::size_t k, int n, char* valid);
+  // Whether AddUnitColumns takes four predictors at a time where the processor can (it does
+  // unless told otherwise); answers the setting it replaces. For tests of both ways.
+  static bool UseWideLanes(bool on);
   void Finalize() override;
   void ComputeCriteria(int criterion, FSCriterionResult& out) const override;
   FSAccumClass GetClassCode() const override { return kFSClassContAccum; }

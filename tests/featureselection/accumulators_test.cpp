@@ -1,6 +1,8 @@
 // Count maps, accumulators and the screening rules of a single predictor.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <map>
 #include <random>
 
@@ -140,6 +142,63 @@ TEST(FSAccumulators, ABlockOfCategoriesEqualsTheSameValuesAddedOneByOne) {
       ASSERT_EQ(a.KeyAt(k), e.KeyAt(k));
       ASSERT_EQ(a.CountAt(k), e.CountAt(k));
     }
+  }
+}
+
+TEST(FSAccumulators, ContinuousColumnsOfABlockEqualTheSameValuesAddedOneByOne) {
+  // Any number of predictors, two or four to a vector (and a group short of its width), with
+  // missing, infinite and NaN values among them: means, M2, totals and the constant flag to
+  // the last bit as from AddValue and AddMissing value by value, and each record flagged valid
+  // when some predictor's value is.
+  const double inf = std::numeric_limits<double>::infinity();
+  for (bool wide : {false, true}) {
+    const bool had = FSContAccum::UseWideLanes(wide);
+    for (size_t k : {1u, 3u, 4u, 5u, 8u, 11u}) {
+      std::mt19937 rng(static_cast<unsigned>(k) + 100u);
+      std::vector<FSContAccum> byBlock(k), byValue(k);
+      std::vector<FSContAccum*> accums;
+      for (FSContAccum& a : byBlock) accums.push_back(&a);
+      for (int b = 0; b < 6; ++b) {
+        const int n = 1 + static_cast<int>(rng() % 700);
+        std::vector<std::vector<double>> values(k, std::vector<double>(static_cast<size_t>(n)));
+        std::vector<const double*> columns;
+        for (size_t q = 0; q < k; ++q) {
+          for (double& x : values[q]) {
+            const unsigned r = rng() % 100;
+            x = r < 8    ? MCMV::gMissingValue
+                : r < 9  ? (r % 2 ? inf : std::nan(""))
+                : b == 0 ? 7.0  // constant in the first block
+                         : 1000.0 * static_cast<double>(q) + static_cast<double>(rng() % 997) / 7;
+          }
+          columns.push_back(values[q].data());
+        }
+        std::vector<char> valid(static_cast<size_t>(n), 0);
+        FSContAccum::AddUnitColumns(accums.data(), columns.data(), k, n, valid.data());
+        for (int i = 0; i < n; ++i) {
+          bool any = false;
+          for (size_t q = 0; q < k; ++q) {
+            const double x = values[q][static_cast<size_t>(i)];
+            if (FSIsContMissing(x)) {
+              byValue[q].AddMissing(1.0);
+            } else {
+              byValue[q].AddValue(x, 1.0, true);
+              any = true;
+            }
+          }
+          ASSERT_EQ(valid[static_cast<size_t>(i)], any ? 1 : 0) << "record " << i;
+        }
+      }
+      for (size_t q = 0; q < k; ++q) {
+        SCOPED_TRACE(testing::Message() << (wide ? "four" : "two") << " lanes, " << k
+                                        << " predictors, predictor " << q);
+        EXPECT_EQ(byBlock[q].GetMean(), byValue[q].GetMean());
+        EXPECT_EQ(byBlock[q].GetM2(), byValue[q].GetM2());
+        EXPECT_EQ(byBlock[q].GetTotal(), byValue[q].GetTotal());
+        EXPECT_EQ(byBlock[q].GetMissing(), byValue[q].GetMissing());
+        EXPECT_EQ(byBlock[q].IsConstant(), byValue[q].IsConstant());
+      }
+    }
+    FSContAccum::UseWideLanes(had);
   }
 }
 
