@@ -33,11 +33,15 @@ int RoundIndex(double v) {
   return static_cast<int>(r);
 }
 
+// A whole number to which whole numbers of records can be added exactly.
+bool IsWholeCount(double x) { return x >= 0 && x < 0x1p52 && x == std::floor(x); }
+
 // Reports progress every `skip` + 1 steps.
 class Progress {
  public:
   Progress(FSProgressListener* listener, int skip, double start, double before)
       : fpListener(listener), fSkip(skip), fCountdown(skip), fStart(start), fBefore(before) {}
+  bool Active() const { return fpListener != nullptr; }
   void Step(int records, int predictors) {
     if (!fpListener) return;
     if (fCountdown > 0) {
@@ -268,11 +272,21 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
     if (!block) break;
     const int n = block->nRecords;
     const int nFields = static_cast<int>(block->columns.size());
-    weight.assign(static_cast<std::size_t>(n), 1.0);
-    use.assign(static_cast<std::size_t>(n), 1);
     int done = processed;
     const bool everyUnit = weightPos < 0 && maxRecords - processed >= n;  // each read, weight 1
-    for (int i = 0; i < n; ++i) {
+    // Every record read with weight 1, every accumulator taking such blocks whole and no one
+    // to tell of each record: the block needs no weights, and its weighted sums, whole numbers
+    // added to whole numbers, come out the same added at once.
+    const bool wholeCounts = everyUnit && contFast.size() == contPreds.size() &&
+                             !progress.Active() && IsWholeCount(fWeightedValid) &&
+                             IsWholeCount(fWeightedExcluded);
+    if (wholeCounts) {
+      processed += n;
+    } else {
+      weight.assign(static_cast<std::size_t>(n), 1.0);
+      use.assign(static_cast<std::size_t>(n), 1);
+    }
+    for (int i = 0; i < n && !wholeCounts; ++i) {
       if (weightPos >= 0) {
         const double raw = weightPos < nFields ? block->columns[weightPos][i] : MCMV::gMissingValue;
         if (!ConvertWeight(raw, conversion, weight[i])) {
@@ -310,6 +324,16 @@ void FSPredictorSet::AccumulateBlocksWithoutTarget(MCCommon::RecordIterator* it,
       AddRecordByRecord(contFast, values, n, weight.data(), use.data(), valid.data());
     } else {
       AddRecordByRecord(contAccums, values, n, weight.data(), use.data(), valid.data());
+    }
+    if (wholeCounts) {
+      int nValid = 0;
+      for (int i = 0; i < n; ++i) nValid += valid[static_cast<std::size_t>(i)] != 0;
+      if (nValid > 0) fNoValidData = false;
+      fWeightedValid += nValid;
+      fValid += nValid;
+      fWeightedExcluded += n - nValid;
+      fExcluded += n - nValid;
+      continue;
     }
     for (int i = 0; i < n; ++i) {
       if (!use[i]) continue;

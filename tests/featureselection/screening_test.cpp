@@ -407,6 +407,45 @@ TEST(DataPassTest, BlocksOfAnySizeGiveWhatRecordByRecordGives) {
   }
 }
 
+TEST(DataPassTest, RecordsWithoutWeightsCountAsWeightsOfOneInBlocksOfAnySize) {
+  // No weight column: valid and excluded records, weighted and not, block by block (whole
+  // blocks, and a record limit that ends inside one), then as a weight column of ones counts
+  // them.
+  std::vector<std::vector<double>> rows, weighted;
+  int validWithin17 = 0, validAll = 0;
+  for (int i = 0; i < 40; ++i) {
+    const bool none = i % 4 == 1;  // every predictor missing
+    rows.push_back({none ? kSysmis : static_cast<double>(i % 3), none ? kSysmis : 0.25 * i});
+    weighted.push_back({rows.back()[0], rows.back()[1], 1.0});
+    validAll += none ? 0 : 1;
+    if (i < 17) validWithin17 += none ? 0 : 1;
+  }
+  for (int limit : {-1, 17}) {
+    const int records = limit < 0 ? 40 : limit;
+    const int valid = limit < 0 ? validAll : validWithin17;
+    for (size_t size : {1u, 16u, 64u}) {
+      for (bool withWeights : {false, true}) {
+        FSSettings s(std::vector<bool>{true, false}, true);
+        if (withWeights) s.SetFrequencyWeightPosition(2);
+        auto a = MakeAlgorithm(s);
+        BlockRows blocks(withWeights ? weighted : rows, size);
+        std::vector<int> inds;
+        std::vector<std::vector<int>> reasons;
+        a->CheckPredictors(&blocks, inds, reasons, limit);
+        double wv, we;
+        int v, e;
+        a->GetRecordCounts(wv, we, v, e);
+        SCOPED_TRACE(testing::Message() << "limit " << limit << ", blocks of " << size
+                                        << (withWeights ? ", weights of 1" : ""));
+        EXPECT_EQ(v, valid);
+        EXPECT_EQ(e, records - valid);
+        EXPECT_EQ(wv, valid);
+        EXPECT_EQ(we, records - valid);
+      }
+    }
+  }
+}
+
 TEST(DataPassTest, ContinuousMomentsWithoutTargetAreThoseOfOneValueAtATime) {
   // Five continuous predictors (an odd one out of the pairs the pass takes together) with
   // missing, infinite and NaN values at different records, so that their valid weights
