@@ -153,7 +153,7 @@ bool VDTProcAdapter::KeyOfRow(const std::vector<KeyColumn>& columns, size_t row,
     const void* from = c.view.numbers
                            ? static_cast<const void*>(c.view.numbers + row)
                            : static_cast<const void*>(c.view.cells + row * c.view.cellWidth);
-    std::memcpy(key + k, from, sizeof(OBS) * c.cells);
+    ObsCopyCells(key + k, from, c.cells);
     k += c.cells;
   }
   key[k].d = static_cast<double>(split);
@@ -356,7 +356,7 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
     size_t k = 0;
     for (size_t v = 0; v < fCaseIdValues.size(); ++v) {
       int cells = fKeySpec[v].cells;
-      std::memcpy(&fKeyBuffer[k], fCaseIdValues[v], sizeof(OBS) * static_cast<size_t>(cells));
+      ObsCopyCells(&fKeyBuffer[k], fCaseIdValues[v], static_cast<size_t>(cells));
       k += static_cast<size_t>(cells);
     }
     fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());

@@ -81,7 +81,7 @@ double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
   if (slot.index1 == 0) {
     if (fNEntries == fEntryRoom) ReserveEntries(std::max<size_t>(64, 2 * fEntryRoom));
     OBS* entry = fEntries.get() + fNEntries * static_cast<size_t>(CellSize());
-    std::memcpy(entry, key, sizeof(OBS) * static_cast<size_t>(fKeyCells));
+    ObsCopyCells(entry, key, static_cast<size_t>(fKeyCells));
     for (int p = 0; p < fNPayload; ++p) entry[fKeyCells + p].d = 0.0;
     ++fNEntries;
     assert(fNEntries < UINT32_MAX && "host/index/ObsVecMap: fNEntries < UINT32_MAX");

@@ -21,6 +21,17 @@ struct ObsKeyElement {
 };
 using ObsKeySpec = std::vector<ObsKeyElement>;
 
+// Copies n whole cells; keys of one to four cells, the usual ones, without a call.
+inline void ObsCopyCells(OBS* to, const void* from, size_t n) {
+  switch (n) {
+    case 1: std::memcpy(to, from, 8); return;
+    case 2: std::memcpy(to, from, 16); return;
+    case 3: std::memcpy(to, from, 24); return;
+    case 4: std::memcpy(to, from, 32); return;
+    default: std::memcpy(to, from, n * sizeof(OBS));
+  }
+}
+
 // Invariants:
 //  1. every stored entry occupies fKeyCells + fNPayload cells of fEntries;
 //  2. fSlots.Size() is a power of two and at least 4/3 of the number of entries (slots
