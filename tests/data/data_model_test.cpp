@@ -110,6 +110,36 @@ TEST(DataModel, MeasurementLevelsAreSettledFromTypeLabelsAndDistinctValues) {
   EXPECT_FALSE(IsCatVar(99, &ds));
 }
 
+TEST(DataModel, DistinctValuesMetLateInALongColumnCount) {
+  // Long columns of two codes in which the other values come late, after thousands of cases
+  // of the first two; user-missing and system-missing values among them are no values.
+  ZIRA_DataSource ds;
+  const size_t n = 10000;
+  ds.SetCaseCount(n);
+  auto* late24 = ds.AddVariable("late24", 0);
+  auto* late23 = ds.AddVariable("late23", 0);
+  auto* withMissing = ds.AddVariable("withmissing", 0);
+  ZiraMissingValues mv;
+  mv.values = {-9.0};
+  withMissing->SetMissingValues(mv);
+  for (size_t i = 0; i < n; ++i) {
+    const double code = static_cast<double>(i % 2);
+    const bool late = i >= 7000 && i < 7022;  // 22 more values: 24 in all
+    late24->SetNumber(i, late ? 100.0 + static_cast<double>(i) : code);
+    late23->SetNumber(i, late && i != 7021 ? 100.0 + static_cast<double>(i) : code);
+    // 23 valid values, and -9 in chunks of known values, which would make 24 if it counted.
+    withMissing->SetNumber(i, i % 997 == 5                     ? -9.0
+                              : i % 1009 == 7                  ? MCMV::gMissingValue
+                              : late && i != 7021 && i != 7020 ? 100.0 + static_cast<double>(i)
+                                                               : code);
+  }
+  withMissing->SetNumber(n - 1, 3.0);  // the 23rd in the very last case
+  AdjustMeasurementLevels(&ds);
+  EXPECT_EQ(late24->GetMeasurementLevel(), kLevelScale);
+  EXPECT_EQ(late23->GetMeasurementLevel(), kLevelNominal);
+  EXPECT_EQ(withMissing->GetMeasurementLevel(), kLevelNominal);
+}
+
 TEST(DataModel, ProcedureDataSourceSharesTheSessionsActiveDatasetAndBlocks) {
   Session session;
   Session::Scope scope(session);
