@@ -185,14 +185,20 @@ struct WideState {
   }
 }
 
-bool gWideLanes = __builtin_cpu_supports("avx");
+// Set while the library's objects are built, maybe before the compiler's own reading of the
+// processor's features: that reading is made here first.
+bool HasWideLanes() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx");
+}
+bool gWideLanes = HasWideLanes();
 #endif
 }  // namespace
 
 bool FSContAccum::UseWideLanes(bool on) {
 #ifdef FS_WIDE_LANES
   const bool had = gWideLanes;
-  gWideLanes = on && __builtin_cpu_supports("avx");
+  gWideLanes = on && HasWideLanes();
   return had;
 #else
   (void)on;
