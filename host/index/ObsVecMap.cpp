@@ -23,25 +23,14 @@ ObsKeySpec ObsVecMap::MakeKeySpec(const ZIRA_DataSource& data, const std::vector
 
 ObsVecMap::ObsVecMap(ObsKeySpec spec, int nPayload) : fSpec(std::move(spec)), fNPayload(nPayload) {
   for (const auto& e : fSpec) {
-    for (int i = 0; i < e.cells; ++i) fNumericCell.push_back(e.numeric);
+    for (int i = 0; i < e.cells; ++i) {
+      if (e.numeric && fNumericCell.size() < 64) fNumericMask |= uint64_t{1} << fNumericCell.size();
+      fNumericCell.push_back(e.numeric);
+    }
     fKeyCells += e.cells;
   }
   assert(fKeyCells > 0 && "host/index/ObsVecMap: fKeyCells > 0");
   fSlots.Assign(1024);
-}
-
-uint64_t ObsVecMap::Hash(const OBS* key) const {
-  uint64_t h = 0x9e3779b97f4a7c15ULL;
-  for (int i = 0; i < fKeyCells; ++i) {
-    uint64_t u;
-    if (fNumericCell[static_cast<size_t>(i)]) {
-      u = hashing::NumberBits(key[i].d);
-    } else {
-      std::memcpy(&u, key[i].c, 8);
-    }
-    h = hashing::Mix(h ^ u) + static_cast<uint64_t>(i);
-  }
-  return h;
 }
 
 bool ObsVecMap::Equal(const OBS* a, const OBS* b) const {

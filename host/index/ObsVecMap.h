@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "host/common/Hashing.h"
 #include "host/common/SlotTable.h"
 #include "host/common/ZiraTypes.h"
 
@@ -90,8 +91,18 @@ class ObsVecMap {
   // given, tells which of the two happened.
   double* Insert(const OBS* key, bool* added = nullptr);
   double* Insert(const OBS* key, uint64_t hash, bool* added);
-  // The hash of a key, as the map uses it.
-  uint64_t Hash(const OBS* key) const;
+  // The hash of a key, as the map uses it. Inline: a pass hashes every case's key.
+  uint64_t Hash(const OBS* key) const {
+    uint64_t h = 0x9e3779b97f4a7c15ULL;
+    for (int i = 0; i < fKeyCells; ++i) {
+      uint64_t u;
+      std::memcpy(&u, key[i].c, 8);
+      // A numeric cell's 0 and -0 are one number: both hash as the bits of 0.
+      if (IsNumericCell(i) && (u << 1) == 0) u = 0;
+      h = hashing::Mix(h ^ u) + static_cast<uint64_t>(i);
+    }
+    return h;
+  }
   // Asks the processor to fetch the slot where a key of this hash would be looked up; a pass
   // that knows its next keys calls this a few keys ahead, so lookups do not wait for memory.
   // Both fetching helpers are forced inline: g++ takes a function whose only effect is a
@@ -108,6 +119,9 @@ class ObsVecMap {
   }
 
  private:
+  bool IsNumericCell(int i) const {
+    return i < 64 ? (fNumericMask >> i) & 1 : fNumericCell[static_cast<size_t>(i)];
+  }
   bool Equal(const OBS* a, const OBS* b) const;
   SlotTable::Slot& FindSlot(const OBS* key, uint64_t h);  // slot holding key, or the empty slot
   void Grow();
@@ -120,6 +134,7 @@ class ObsVecMap {
   // inserts, so they keep off the cache line of the fields each insert writes.
   ObsKeySpec fSpec;
   std::vector<bool> fNumericCell;  // per key cell: part of a numeric element
+  uint64_t fNumericMask = 0;       // the same for the first 64 cells, a bit each
   int fKeyCells = 0;
   int fNPayload = 0;
   alignas(64) size_t fNEntries = 0;

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/index/ObsVecMap.h"
 #include "host/inputadapter/CategoryCoder.h"
@@ -178,6 +179,21 @@ TEST(ObsVecMap, KeysOfWholeCellsFindTheirPayloads) {
   fill("z", -0.0, 1);
   ASSERT_NE(map.Contains(key), nullptr);
   EXPECT_EQ(map.Contains(key)[0], 5);
+}
+
+TEST(ObsVecMap, KeysOfManyCellsCompareTheirNumericCellsAsNumbers) {
+  // A string of 552 bytes (69 cells), then the split-group number: the numeric cell lies
+  // past the first 64.
+  ObsVecMap map({{69, false}, {1, true}}, 1);
+  std::vector<OBS> key(70);
+  for (int i = 0; i < 69; ++i) std::memset(key[static_cast<size_t>(i)].c, 'a' + i % 26, 8);
+  key[69].d = 0.0;
+  map.Insert(key.data())[0] = 7;
+  key[69].d = -0.0;
+  ASSERT_NE(map.Contains(key.data()), nullptr);
+  EXPECT_EQ(map.Contains(key.data())[0], 7);
+  key[68].c[7] = 'z';  // the last string byte differs
+  EXPECT_EQ(map.Contains(key.data()), nullptr);
 }
 
 TEST(ObsVecMap, ManyKeysSurviveGrowth) {
