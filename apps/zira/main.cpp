@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "apps/zira/Commands.h"
+#include "host/common/MemoryAdvice.h"
 
 int main(int argc, char** argv) {
+  KeepFreedMemory();
   CLI::App program{"Zira: finds what is wrong with a dataset and ranks predictors.", "zira"};
   program.require_subcommand(1);
   std::vector<ZiraCommand> commands;

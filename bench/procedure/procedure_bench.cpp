@@ -12,6 +12,7 @@
 #include <string>
 
 #include "backend/validatedata/VDTRun.h"
+#include "host/common/MemoryAdvice.h"
 #include "host/io/DatasetReader.h"
 #include "host/output/BpDocument.h"
 #include "host/session/Session.h"
@@ -102,6 +103,7 @@ void BM_ValidateData(benchmark::State& state) {
 // ZIRA_BENCH_RUNS repeats VALIDATEDATA (default once), so a profile of the program is mostly
 // the procedure rather than the loading.
 int main(int argc, char** argv) {
+  KeepFreedMemory();  // as the zira program does
   const char* runs = std::getenv("ZIRA_BENCH_RUNS");
   const int n = runs ? std::max(1, std::atoi(runs)) : 1;
   Data();  // loaded here, outside every timing

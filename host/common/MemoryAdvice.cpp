@@ -2,13 +2,23 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "host/common/Parallel.h"
 
 #if defined(__linux__)
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
+
+void KeepFreedMemory() {
+#if defined(__linux__) && defined(M_MMAP_MAX)
+  mallopt(M_MMAP_MAX, 0);  // large blocks too come from the heap, and go back to it
+  mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());  // the heap never shrinks
+  mallopt(M_ARENA_MAX, 1);  // every thread's blocks from the one heap
+#endif
+}
 
 void AdviseHugePages(const void* data, size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
