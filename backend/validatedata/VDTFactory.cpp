@@ -1,5 +1,6 @@
 #include "backend/validatedata/VDTFactory.h"
 
+#include <array>
 #include <cassert>
 
 #include "backend/validatedata/VDTOutput.h"
@@ -58,6 +59,15 @@ VDTFactory::VDTFactory(const VDTValidSpecs* specs, ProcedureDataSource* data,
   if (fpDuplicIdMap) {
     fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, fpDuplicIdMap.get(),
                                                  &fDuplicIdVec);
+    // The saved variables are made after the first pass (their labels name the duplicate
+    // groups it finds); that pass maps their memory meanwhile.
+    std::vector<std::pair<void*, size_t>> ranges;
+    fSavedColumns.resize(static_cast<size_t>(CountNewVariables()));
+    for (auto& column : fSavedColumns) {
+      column.reserve(fpDataSource->CaseCount());
+      ranges.emplace_back(column.data(), column.capacity() * sizeof(double));
+    }
+    fpAdapter->MapDuringPass(std::move(ranges));
   } else {
     fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, nullptr,
                                                  &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
@@ -168,7 +178,11 @@ bool VDTFactory::ScreenSplit() {
 
 bool VDTFactory::PrepareFinalPass() {
   if (!fpDuplicIdMap) return false;
-  if (!CreateNewVariables()) {
+  for (auto& column : fSavedColumns) fpDataSource->OfferColumnStorage(std::move(column));
+  fSavedColumns.clear();
+  const bool made = CreateNewVariables();
+  fpDataSource->DropOfferedStorage();
+  if (!made) {
     fStatus = FSStatus(kVDTNewVarsFailed, false);
     return false;
   }
@@ -219,21 +233,24 @@ int VDTFactory::CreateNewVariable(const ZiraVarName& root, const std::string& ke
   return col;
 }
 
-bool VDTFactory::CreateNewVariables() {
-  const VDTValidSpecs& s = *fpVDTValidSpecs;
-  struct Wanted {
-    const ZiraVarName* name;
-    bool isDefault;
-    bool condition;
-    const char* keyword;
-    const char* label;
-    bool scale;
-    const char* text0;
-    const char* text1;
-  };
-  bool haveIds = s.GetNCaseIdVars() >= 1;
-  bool haveRules = s.GetNStandRules() >= 1 || s.GetNCustRules() >= 1;
-  const Wanted wanted[4] = {
+namespace {
+struct Wanted {
+  const ZiraVarName* name;
+  bool isDefault;
+  bool condition;
+  const char* keyword;
+  const char* label;
+  bool scale;
+  const char* text0;
+  const char* text1;
+};
+
+// The four saved variables in their table's order: empty cases, incomplete identifiers,
+// duplicate groups, rule violations. One is made when it has a name and its condition holds.
+std::array<Wanted, 4> WantedVariables(const VDTValidSpecs& s) {
+  const bool haveIds = s.GetNCaseIdVars() >= 1;
+  const bool haveRules = s.GetNStandRules() >= 1 || s.GetNCustRules() >= 1;
+  return {{
       {&s.GetEmptyCaseVarName(), s.IsEmptyCaseVarDefault(), true, "EMPTYCASE",
        "Empty Case Indicator ...", false, "Non-empty ...", "Empty ..."},
       {&s.GetIncomplIdVarName(), s.IsIncomplIdVarDefault(), haveIds, "INCOMPLETEID",
@@ -242,7 +259,19 @@ bool VDTFactory::CreateNewVariables() {
        "Duplicate Identifiers Group ...", false, "Unique ...", nullptr},
       {&s.GetRuleViolVarName(), s.IsRuleViolVarDefault(), haveRules, "RULEVIOLATIONS",
        "Total Count of Validation Rule Violations ...", true, nullptr, nullptr},
-  };
+  }};
+}
+}  // namespace
+
+int VDTFactory::CountNewVariables() const {
+  int n = 0;
+  for (const Wanted& w : WantedVariables(*fpVDTValidSpecs))
+    if (!w.name->empty() && w.condition) ++n;
+  return n;
+}
+
+bool VDTFactory::CreateNewVariables() {
+  const std::array<Wanted, 4> wanted = WantedVariables(*fpVDTValidSpecs);
   // User-named variables first, then those with a default root, each in the table's order.
   for (int stage = 0; stage < 2; ++stage) {
     bool defaults = stage == 1;

@@ -69,6 +69,8 @@ class VDTFactory {
   const std::vector<std::vector<long>>& GetDuplicGroups() const { return fDuplicIdVec; }
 
   bool CreateNewVariables();
+  // How many saved variables CreateNewVariables makes.
+  int CountNewVariables() const;
   int CreateNewVariable(const ZiraVarName& root, const std::string& keyword,
                         const std::string& label, bool scale, const char* text0, const char* text1);
 
@@ -84,6 +86,8 @@ class VDTFactory {
   std::unique_ptr<VDTProcAdapter> fpAdapter;
   std::vector<std::vector<long>> fDuplicIdVec;
   UAInpAdaptMsg fInpAdaptMsg;
+  // Storage for the saved variables, mapped during the first pass, until they are made.
+  std::vector<std::vector<double>> fSavedColumns;
   std::unique_ptr<UAProcDataSourceIter> fpIterator;
   std::unique_ptr<IFSAlgorithm> fpAlgorithm;
   std::vector<int> fDeleteInds;

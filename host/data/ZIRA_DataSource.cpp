@@ -52,6 +52,12 @@ ZIRA_Variable* ZIRA_DataSource::AddVariable(std::string name, int type, int* out
   // A column for millions of cases is a hundred megabytes and more of new memory: mapped in
   // pieces on the machine's cores before it is filled, not page by page on this thread.
   auto var = std::make_unique<ZIRA_Variable>(std::move(name), type, 0);
+  std::vector<std::vector<double>>& offered = fStore->offeredNumbers;
+  if (type == 0 && !offered.empty() && offered.back().capacity() >= fStore->caseCount) {
+    offered.back().clear();
+    var->Numbers().swap(offered.back());
+    offered.pop_back();
+  }
   if (fStore->caseCount > 0) {
     PrefaultForWrite({var->Reserve(fStore->caseCount)}, WorkerThreads());
     var->Resize(fStore->caseCount);
@@ -61,6 +67,10 @@ ZIRA_Variable* ZIRA_DataSource::AddVariable(std::string name, int type, int* out
   fStore->NameChanged();
   if (outIndex) *outIndex = ColumnCount() - 1;
   return fStore->vars.back().get();
+}
+
+void ZIRA_DataSource::OfferColumnStorage(std::vector<double> storage) {
+  fStore->offeredNumbers.push_back(std::move(storage));
 }
 
 void ZIRA_DataSource::RemoveVariablesFrom(int column) {

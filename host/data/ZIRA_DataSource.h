@@ -25,6 +25,8 @@ class ZiraDataStore {
   int weightVar = -1;          // column of the weight variable, -1 for none
   std::string sourcePath;      // file the dataset was read from, for messages
   int maxObsAdded = 0;         // room asked for by the running procedure
+  // Storage offered for numeric variables added later (ZIRA_DataSource::OfferColumnStorage).
+  std::vector<std::vector<double>> offeredNumbers;
 
   void NameChanged() { indexDirty = true; }
   int Find(std::string_view name);
@@ -61,6 +63,11 @@ class ZIRA_DataSource {
   ZIRA_Variable* MakeVariable(int type, int* outIndex);
   // Appends a named variable; returns null when the name is in use.
   ZIRA_Variable* AddVariable(std::string name, int type, int* outIndex = nullptr);
+  // A numeric variable added later takes this storage, when its capacity holds the case
+  // count, instead of new memory: storage a procedure had mapped while it had nothing else
+  // to do. Storage not taken stays offered until DropOfferedStorage.
+  void OfferColumnStorage(std::vector<double> storage);
+  void DropOfferedStorage() { fStore->offeredNumbers.clear(); }
   // Removes the variables at columns `column` and after (those appended since the dataset had
   // `column` variables): the rollback of a command that failed half-way. The split-file and
   // weight settings must not name a removed variable.

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
+
+#include "host/common/MemoryAdvice.h"
 
 UAInputAdapter::UAInputAdapter(const UAVarValidSpecs* specs, const ZIRA_DataSource* data)
     : fpSpecs(specs), fData(*data), fCaseIterator(*data) {
@@ -82,6 +85,30 @@ const double* UAInputAdapter::DirectField(int p, size_t begin) const {
 bool UAInputAdapter::IsStringCategoryField(int p) const {
   return fCoderOfField[static_cast<size_t>(p)] >= 0 &&
          fRecordVars[static_cast<size_t>(p)]->IsString();
+}
+
+void UAInputAdapter::MapDuringPass(std::vector<std::pair<void*, size_t>> ranges) {
+  fToMap = std::move(ranges);
+  std::reverse(fToMap.begin(), fToMap.end());
+  fMapped = 0;
+}
+
+bool UAInputAdapter::MapAhead(size_t bytes) {
+  constexpr uintptr_t kPage = 4096;
+  if (fToMap.empty()) return false;
+  auto [data, size] = fToMap.back();
+  // Pieces end on page boundaries, so that no page lies half in two of them (each call
+  // maps only the whole pages of its piece).
+  const uintptr_t from = reinterpret_cast<uintptr_t>(data) + fMapped;
+  const uintptr_t to = std::min((from + bytes + kPage - 1) & ~(kPage - 1),
+                                reinterpret_cast<uintptr_t>(data) + size);
+  PrefaultForWrite(reinterpret_cast<void*>(from), to - from);
+  fMapped += to - from;
+  if (fMapped == size) {
+    fToMap.pop_back();
+    fMapped = 0;
+  }
+  return !fToMap.empty();
 }
 
 void UAInputAdapter::RecodeMatrixSpecs() {}

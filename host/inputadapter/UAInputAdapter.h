@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "host/data/ZIRA_DataSource.h"
@@ -65,6 +66,14 @@ class UAInputAdapter {
   // Whether field p holds the categories of a string variable (the costliest to code).
   bool IsStringCategoryField(int p) const;
 
+  // Memory a later step will fill, to be mapped during this adapter's pass by the thread
+  // that prepares cases, while it would otherwise wait for the thread that processes them
+  // (MapAhead). New memory can cost the system more than the work that fills it; mapped
+  // here, it is ready when that step comes. What is left is mapped where it is used.
+  void MapDuringPass(std::vector<std::pair<void*, size_t>> ranges);
+  // Maps the next `bytes` (whole pages) of that memory; false once all of it is mapped.
+  bool MapAhead(size_t bytes);
+
   // Split groups: the procedure context whose output is labelled by split group, and three
   // flags of the host's signature (split groups honoured; always true in this host).
   void SetSplitFile(BpProcedure* procedure, bool honour, bool label, bool sorted);
@@ -106,4 +115,7 @@ class UAInputAdapter {
   std::vector<int> fContPositions;  // continuous record positions, ascending
   std::vector<int> fCoderOfField;   // per record position: its coder, -1 when continuous
   std::vector<CategoryCoder> fCoders;
+  // MapDuringPass: what is left to map, the next range at the back.
+  std::vector<std::pair<void*, size_t>> fToMap;
+  size_t fMapped = 0;  // bytes of fToMap.back() mapped
 };

@@ -159,7 +159,12 @@ bool UAProcDataSourceIter::NextCases() {
   if (end < fGroupEnd) {
     const size_t next = std::min(fGroupEnd, end + kBlockSize);
     fPrepareAhead = true;
-    fWorker.Start([this, end, next] { fpAdapter->PrepareCases(end, next); });
+    fWorker.Start([this, end, next] {
+      fpAdapter->PrepareCases(end, next);
+      // Then memory for later, a few pages at a time, until this thread is waited for.
+      constexpr size_t kMapPiece = 32 * 1024;
+      while (!fWorker.CallerWaits() && fpAdapter->MapAhead(kMapPiece)) continue;
+    });
     fpProgress->Add(next - end);
     fPreparedEnd = next;
   }
@@ -350,12 +355,14 @@ void UAProcDataSourceIter::Worker::Start(std::function<void()> job) {
   {
     std::lock_guard<std::mutex> lock(fMutex);
     fJob = std::move(job);
+    fCallerWaits.store(false, std::memory_order_relaxed);
     fBusy = true;
   }
   fChanged.notify_all();
 }
 
 void UAProcDataSourceIter::Worker::Wait() {
+  fCallerWaits.store(true, std::memory_order_relaxed);
   PollBriefly([this] { return !fBusy.load(std::memory_order_acquire); });
   std::unique_lock<std::mutex> lock(fMutex);
   fChanged.wait(lock, [this] { return !fBusy; });

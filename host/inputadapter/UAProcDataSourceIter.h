@@ -25,7 +25,7 @@
 //  3. each of the two block buffers holds kBlockSize values per record field;
 //  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
 //     except the coding of the fields the block's split gives the caller (EncodeField);
-//     while fPrepareAhead, it only runs the adapter's PrepareCases;
+//     while fPrepareAhead, it only runs the adapter's PrepareCases and MapAhead;
 //  5. a field is coded by one thread at a time, block after block in order: fCallerCodes
 //     changes only while the second thread is idle.
 class UAProcDataSourceIter {
@@ -46,7 +46,8 @@ class UAProcDataSourceIter {
   // Reads one case and runs the adapter on it. Sets fail reason 3 when the adapter fails.
   void Next();
   // Reads the next cases of the split group, up to a block, and runs the adapter on them
-  // (ProcessCases), while the second thread prepares the block after them (PrepareCases).
+  // (ProcessCases), while the second thread prepares the block after them (PrepareCases)
+  // and then maps the adapter's memory for later (MapAhead) until this thread waits for it.
   // False when the group had no case left or the adapter failed (fail reason 3).
   bool NextCases();
   // 0 none, 1 no cases to read, 3 the pass failed.
@@ -108,6 +109,8 @@ class UAProcDataSourceIter {
     ~Worker();
     void Start(std::function<void()> job);
     void Wait();  // rethrows what the job threw
+    // Whether the caller waits for the job: a job that has optional work left stops it.
+    bool CallerWaits() const { return fCallerWaits.load(std::memory_order_relaxed); }
 
    private:
     void Loop();
@@ -118,6 +121,7 @@ class UAProcDataSourceIter {
     // Written under fMutex; read without it while polling.
     std::atomic<bool> fBusy{false};
     std::atomic<bool> fStop{false};
+    std::atomic<bool> fCallerWaits{false};
     std::exception_ptr fError;
   };
 

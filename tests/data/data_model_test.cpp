@@ -64,6 +64,30 @@ TEST(DataModel, NewVariablesAndNewCasesStartMissing) {
   EXPECT_EQ(v->Size(), 4u);
 }
 
+TEST(DataModel, OfferedStorageIsTakenByTheNextNumericVariableItHolds) {
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(1000);
+  std::vector<double> small;
+  small.reserve(999);
+  std::vector<double> fits;
+  fits.reserve(1000);
+  const double* fitsData = fits.data();
+  ds.OfferColumnStorage(std::move(small));
+  ds.OfferColumnStorage(std::move(fits));  // the last offered is taken first
+  ZIRA_Variable* text = ds.AddVariable("text", 8);
+  ZIRA_Variable* a = ds.AddVariable("a", 0);
+  EXPECT_EQ(a->Numbers().data(), fitsData);
+  EXPECT_EQ(a->Size(), 1000u);
+  EXPECT_EQ(a->GetNumber(999), MCMV::gMissingValue);
+  EXPECT_EQ(text->GetString(0), "");
+  // Storage too small for the cases stays where it is: the next variable gets its own.
+  ZIRA_Variable* b = ds.AddVariable("b", 0);
+  EXPECT_EQ(b->Size(), 1000u);
+  EXPECT_EQ(b->GetNumber(0), MCMV::gMissingValue);
+  ds.DropOfferedStorage();
+  EXPECT_EQ(ds.AddVariable("c", 0)->Size(), 1000u);
+}
+
 TEST(DataModel, AttributeArraysKeepElementPositions) {
   DatasourceAttributes a;
   a.SetElement("$VD.SRule", 3, "Label='x'");

@@ -1,6 +1,8 @@
 // The host's pass machinery: split groups, the adapter's calls, categorical coding, the
 // value readers and the identifier map.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -456,6 +458,49 @@ TEST(ProcIterator, BlocksPreparedSlowlyOnTheSecondThreadKeepEveryCaseOnceAndInOr
   EXPECT_EQ(adapter.offThread, 0);
   ASSERT_EQ(adapter.cases.size(), n);
   for (size_t i = 0; i < n; ++i) ASSERT_EQ(adapter.cases[i].caseNumber, static_cast<long>(i) + 1);
+}
+
+TEST(ProcIterator, MemoryMappedAheadPieceByPieceEndsResidentWholePagesIncluded) {
+  // Two regions of fresh memory, the second not starting on a page: pieces of any size map
+  // every page of both, and a pass that maps during it still processes every case once.
+  const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  const size_t bytes = 64 * page;
+  void* region = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(region, MAP_FAILED);
+  auto resident = [&](size_t from, size_t to) {
+    std::vector<unsigned char> in(bytes / page);
+    EXPECT_EQ(mincore(region, bytes, in.data()), 0);
+    size_t n = 0;
+    for (size_t i = from; i < to; ++i) n += in[i] & 1;
+    return n;
+  };
+  ASSERT_EQ(resident(0, 64), 0u);
+  ZIRA_DataSource ds = MakeData();
+  UAVarValidSpecs specs(true, true, true);
+  RecordingAdapter adapter(&specs, &ds);
+  char* base = static_cast<char*>(region);
+  adapter.MapDuringPass({{base, 20 * page}, {base + 24 * page + 100, 40 * page - 100}});
+  int calls = 0;
+  while (adapter.MapAhead(3 * page + 7)) ++calls;
+  EXPECT_GE(calls, 10);
+  EXPECT_EQ(resident(0, 20), 20u);
+  EXPECT_EQ(resident(20, 25), 0u);  // between the regions, and the second's first part-page
+  EXPECT_EQ(resident(25, 64), 39u);
+  EXPECT_FALSE(adapter.MapAhead(page));
+  munmap(region, bytes);
+
+  std::vector<double> later(4 * UAProcDataSourceIter::kBlockSize);
+  const size_t n = 3 * UAProcDataSourceIter::kBlockSize + 5;
+  ZIRA_DataSource large = MakeLargeData(n);
+  RecordingAdapter mapping(&specs, &large);
+  mapping.MapDuringPass({{later.data(), later.size() * sizeof(double)}});
+  UAProcDataSourceIter it(&mapping, true);
+  while (it.NewSplit()) {
+    while (it.NextCases()) continue;
+  }
+  it.FinishBlocks();
+  ASSERT_EQ(mapping.cases.size(), n);
+  for (size_t i = 0; i < n; ++i) ASSERT_EQ(mapping.cases[i].caseNumber, static_cast<long>(i) + 1);
 }
 
 namespace {
