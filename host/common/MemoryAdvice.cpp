@@ -20,6 +20,15 @@ void KeepFreedMemory() {
 #endif
 }
 
+size_t PageBytes() {
+#if defined(__linux__)
+  static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  return page;
+#else
+  return 4096;
+#endif
+}
+
 void AdviseHugePages(const void* data, size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   constexpr uintptr_t kHuge = uintptr_t{2} << 20;
@@ -39,7 +48,7 @@ void PrefaultForWrite(void* p, size_t bytes) {
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23
 #endif
-  const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t page = PageBytes();
   uintptr_t b = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
   uintptr_t e = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(page - 1);
   if (e > b) madvise(reinterpret_cast<void*>(b), e - b, MADV_POPULATE_WRITE);  // a hint only

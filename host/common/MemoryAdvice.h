@@ -15,6 +15,8 @@
 // program calls this first thing, before it starts threads; the memory it holds then only
 // grows to its peak, which it reaches anyway.
 void KeepFreedMemory();
+// The bytes of a page of memory (4,096 where the system does not say).
+size_t PageBytes();
 // Asks for huge pages behind [data, data + bytes). Effective only for memory not yet touched.
 void AdviseHugePages(const void* data, size_t bytes);
 

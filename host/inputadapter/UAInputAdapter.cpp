@@ -94,13 +94,13 @@ void UAInputAdapter::MapDuringPass(std::vector<std::pair<void*, size_t>> ranges)
 }
 
 bool UAInputAdapter::MapAhead(size_t bytes) {
-  constexpr uintptr_t kPage = 4096;
+  const uintptr_t page = PageBytes();
   if (fToMap.empty()) return false;
   auto [data, size] = fToMap.back();
   // Pieces end on page boundaries, so that no page lies half in two of them (each call
   // maps only the whole pages of its piece).
   const uintptr_t from = reinterpret_cast<uintptr_t>(data) + fMapped;
-  const uintptr_t to = std::min((from + bytes + kPage - 1) & ~(kPage - 1),
+  const uintptr_t to = std::min((from + bytes + page - 1) & ~(page - 1),
                                 reinterpret_cast<uintptr_t>(data) + size);
   PrefaultForWrite(reinterpret_cast<void*>(from), to - from);
   fMapped += to - from;
