@@ -462,7 +462,7 @@ TEST(ProcIterator, BlocksPreparedSlowlyOnTheSecondThreadKeepEveryCaseOnceAndInOr
 
 TEST(ProcIterator, MemoryMappedAheadPieceByPieceEndsResidentWholePagesIncluded) {
   // Two regions of fresh memory, the second not starting on a page: pieces of any size map
-  // every page of both, and a pass that maps during it still processes every case once.
+  // every whole page of both, and a pass that maps during it still processes every case once.
   const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
   const size_t bytes = 64 * page;
   void* region = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
