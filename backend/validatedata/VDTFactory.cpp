@@ -188,11 +188,9 @@ bool VDTFactory::PrepareFinalPass() {
   }
   fpAlgorithm.reset();
   fpIterator.reset();
+  // The first pass's adapter goes before the final pass's is made: the final pass's tables
+  // can then reuse the memory of its table of first rows.
   fpAdapter.reset();
-  // The final pass looks up only the keys of duplicate groups. The room of the others goes
-  // back before that pass makes its own tables, which can then reuse that memory.
-  fpDuplicIdMap->KeepOnly([](const double* payload) { return payload[0] > 0; });
-  fpDuplicIdMap->ShrinkToFit();
   fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, fpDuplicIdMap.get(),
                                                &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
                                                fNewVarInds[2], fNewVarInds[3]);

@@ -8,6 +8,7 @@
 #include "backend/validatedata/VDTRuleSpecs.h"
 #include "backend/validatedata/VDTRun.h"
 #include "backend/validatedata/VDTValidSpecs.h"
+#include "host/common/Parallel.h"
 
 #define VDT_ASSERT(expr) assert((expr) && "backend/validatedata/VDTProcAdapter: " #expr)
 
@@ -130,6 +131,11 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
     fNCaseIdObs = duplicMap->CellSize() - 3;
     VDT_ASSERT(fNCaseIdObs > 1);
     fKeyBuffer.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
+    fRowKey.assign(static_cast<size_t>(fNCaseIdObs), OBS{});
+    const auto& ids = *s.GetCaseIdVarList();
+    for (size_t i = 0; i < ids.size(); ++i)
+      fKeyColumns.push_back(
+          {fColumns[static_cast<size_t>(ids[i])], static_cast<size_t>(fKeySpec[i].cells)});
     if (fPassInd == 1) {
       // The groups of the first pass name every case that has a duplicate; the second pass
       // looks up only those in the map: every other case is in no group.
@@ -343,12 +349,17 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   const PreparedBlock* p = PreparedFor(row);
   const size_t i = p ? row - p->begin : 0;
   const size_t size = p ? p->end - p->begin : 0;
-  if (p && i + kAhead < size && p->lookup[i + kAhead]) fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
-  if (p && i + kAhead / 2 < size && p->lookup[i + kAhead / 2])
+  if (p && i + kAhead < size && p->lookup[i + kAhead]) {
+    if (fPassInd == 0) {
+      fFirstRows.Prefetch(static_cast<size_t>(p->hash[i + kAhead]));
+    } else {
+      fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
+    }
+  }
+  if (p && fPassInd == 1 && i + kAhead / 2 < size && p->lookup[i + kAhead / 2])
     fpDuplicIdMap->PrefetchEntry(p->hash[i + kAhead / 2]);
 
   double* payload = nullptr;
-  bool added = false;
   // In the second pass a complete key outside every group has group index 0: no lookup.
   const bool lookup = complete && (fPassInd == 0 || fInDuplicGroup[row]);
   if (lookup) {
@@ -361,15 +372,13 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
     }
     fKeyBuffer[k].d = static_cast<double>(GetSplitGroupNumber());
     const uint64_t h = p ? p->hash[i] : fpDuplicIdMap->Hash(fKeyBuffer.data());
-    // The first pass adds every new key in the same lookup.
-    payload = fPassInd == 0 ? fpDuplicIdMap->Insert(fKeyBuffer.data(), h, &added)
-                            : fpDuplicIdMap->Contains(fKeyBuffer.data(), h);
+    if (fPassInd == 0) {
+      AddFirstPassKey(fKeyBuffer.data(), h, row);
+      return;
+    }
+    payload = fpDuplicIdMap->Contains(fKeyBuffer.data(), h);
   }
-
-  if (fPassInd == 0) {
-    if (complete) CountFirstPassKey(payload, added, c);
-    return;
-  }
+  if (fPassInd == 0) return;
 
   int g = 0;
   if (lookup) {
@@ -399,6 +408,25 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
                              static_cast<int>(n));
   }
   if (fDuplicIdVar >= 0) GetCaseIterator()->SetColumnValue(fDuplicIdVar, n);
+}
+
+void VDTProcAdapter::AddFirstPassKey(const OBS* key, uint64_t h, size_t row) {
+  const size_t groupBegin = GetSplitBegin();
+  const uint32_t tag = static_cast<uint32_t>(h >> 32);
+  SlotTable::Slot& slot = fFirstRows.Find(static_cast<size_t>(h), [&](const SlotTable::Slot& s) {
+    if (s.tag != tag) return false;
+    KeyOfRow(fKeyColumns, groupBegin + s.index1 - 1, GetSplitGroupNumber(), fRowKey.data());
+    return fpDuplicIdMap->Equal(fRowKey.data(), key);
+  });
+  if (slot.index1 == 0) {
+    slot = SlotTable::Slot{static_cast<uint32_t>(row - groupBegin + 1), tag};
+    return;
+  }
+  // The key comes back: the map takes it as it would have at its first row.
+  bool added = false;
+  double* payload = fpDuplicIdMap->Insert(key, h, &added);
+  if (added) CountFirstPassKey(payload, true, static_cast<long>(groupBegin + slot.index1));
+  CountFirstPassKey(payload, false, static_cast<long>(row) + 1);
 }
 
 void VDTProcAdapter::CountFirstPassKey(double* payload, bool added, long c) {
@@ -473,19 +501,15 @@ size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
   if (fFinal) return ProcessFinalCases(begin, end);
   const PreparedBlock* p = fpDuplicIdMap && fPassInd == 0 ? PreparedFor(begin) : nullptr;
   if (!p || end > p->end) return UAInputAdapter::ProcessCases(begin, end);
-  // The first pass: the prepared keys into the map in case order, each insertion fetching the
-  // slot of the key 16 cases on. The entry a slot points to is not fetched ahead: finding it
-  // means reading the slot before its fetch is done, which stalls every insertion, while
-  // only the few keys already in the map compare an entry at all.
+  // The first pass: the prepared keys in case order, each fetching the slot of the key 16
+  // cases on.
   constexpr size_t kAhead = 16;
   const size_t cells = static_cast<size_t>(fNCaseIdObs);
   const size_t last = end - p->begin;
   for (size_t i = begin - p->begin; i < last; ++i) {
-    if (i + kAhead < last && p->lookup[i + kAhead]) fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
-    if (!p->lookup[i]) continue;
-    bool added = false;
-    double* payload = fpDuplicIdMap->Insert(&p->keys[i * cells], p->hash[i], &added);
-    CountFirstPassKey(payload, added, static_cast<long>(p->begin + i) + 1);
+    if (i + kAhead < last && p->lookup[i + kAhead])
+      fFirstRows.Prefetch(static_cast<size_t>(p->hash[i + kAhead]));
+    if (p->lookup[i]) AddFirstPassKey(&p->keys[i * cells], p->hash[i], p->begin + i);
   }
   return end - begin;
 }
@@ -578,14 +602,18 @@ void VDTProcAdapter::CheckRules() {
 
 void VDTProcAdapter::PrepareNewSplit() {
   if (fPassInd == 0 && fpDuplicIdMap) {
-    // A key holds its split-group number, so no case of this group finds a key of an earlier
-    // one. When this group's keys (at most one a case) would not fit beside them, the keys
-    // of earlier groups are dropped but for those of duplicate groups, which the second pass
-    // looks up; the map then grows only if they still do not fit.
+    // Room for a key a case, at most three in four slots used; a table far too large for the
+    // group is made anew rather than emptied.
     const size_t rows = GetSplitGroupSize();
-    if (fpDuplicIdMap->Size() + rows > fpDuplicIdMap->Room())
-      fpDuplicIdMap->KeepOnly([](const double* payload) { return payload[0] > 0; });
-    fpDuplicIdMap->Reserve(fpDuplicIdMap->Size() + rows);
+    VDT_ASSERT(rows < UINT32_MAX);
+    size_t slots = 64;
+    while (slots * 3 < 4 * rows + 4) slots *= 2;
+    if (slots > fFirstRows.Size() || 8 * slots < fFirstRows.Size()) {
+      fFirstRows = SlotTable();
+      fFirstRows.Assign(slots, WorkerThreads());
+    } else {
+      fFirstRows.Clear();
+    }
   }
   // Blocks are prepared afresh in each split group.
   for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;

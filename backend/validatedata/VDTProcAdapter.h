@@ -110,7 +110,9 @@ class VDTProcAdapter : public UAInputAdapter {
   // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells), from the
   // identifier columns in list order; false when one of the identifiers is missing or blank.
   static bool KeyOfRow(const std::vector<KeyColumn>& columns, size_t row, int split, OBS* key);
-  // The first pass's work on one complete key: its payload, whether the map just added it,
+  // The first pass's work on the complete key of the case at `row` (`h` its hash).
+  void AddFirstPassKey(const OBS* key, uint64_t h, size_t row);
+  // The first pass's count of one complete key: its payload, whether the map just added it,
   // the case number.
   void CountFirstPassKey(double* payload, bool added, long c);
   // The keys and hashes PrepareCases made for a block of rows. Blocks are prepared into three
@@ -157,6 +159,12 @@ class VDTProcAdapter : public UAInputAdapter {
   ObsKeySpec fKeySpec;
   ObsVecMap* fpDuplicIdMap = nullptr;
   std::vector<OBS> fKeyBuffer;
+  // First pass: for each key of the split group met so far, the row where it was first met
+  // (minus the group's first row, + 1), in a slot of its own. Most keys are met once: the
+  // map gets a key only when it comes back, so it holds the keys of duplicate groups alone.
+  SlotTable fFirstRows;
+  std::vector<KeyColumn> fKeyColumns;  // the identifier columns, in key order
+  std::vector<OBS> fRowKey;            // the key of a first row, rebuilt to compare
 
   // Second pass: per row, whether its case belongs to a duplicate group.
   std::vector<bool> fInDuplicGroup;

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "host/common/Hashing.h"
-#include "host/common/MemoryAdvice.h"
-#include "host/common/Parallel.h"
 #include "host/data/ZIRA_DataSource.h"
 
 ObsKeySpec ObsVecMap::MakeKeySpec(const ZIRA_DataSource& data, const std::vector<int>& columns) {
@@ -91,47 +89,9 @@ void ObsVecMap::ReserveEntries(size_t n) {
   fEntryRoom = n;
 }
 
-void ObsVecMap::Reserve(size_t n) {
-  const size_t room = fEntryRoom;
-  if (n > room) ReserveEntries(std::max(n + n / 16, 2 * room));
-  if (fEntryRoom > room) {
-    PrefaultForWrite({{fEntries.get(), fEntryRoom * static_cast<size_t>(CellSize()) * sizeof(OBS)}},
-                     WorkerThreads());
-  }
-  size_t slots = fSlots.Size();
-  while (slots * 3 < 4 * n + 4) slots *= 2;
-  if (slots > fSlots.Size()) Rehash(slots, WorkerThreads());
-}
-
-void ObsVecMap::ShrinkToFit() {
-  const size_t cell = static_cast<size_t>(CellSize());
-  std::unique_ptr<OBS[]> fitted(new OBS[std::max<size_t>(fNEntries, 1) * cell]);
-  if (fNEntries > 0) std::memcpy(fitted.get(), fEntries.get(), fNEntries * cell * sizeof(OBS));
-  fEntries = std::move(fitted);
-  fEntryRoom = std::max<size_t>(fNEntries, 1);
-  size_t slots = 64;
-  while (slots * 3 < 4 * (fNEntries + 1)) slots *= 2;
-  fSlots = SlotTable();
-  fSlots.Assign(slots);
-  IndexEntries();
-}
-
-void ObsVecMap::Grow() { Rehash(fSlots.Size() * 2, 1); }
-
-void ObsVecMap::IndexEntries() {
-  fSlots.Clear();
-  const size_t cell = static_cast<size_t>(CellSize());
-  for (size_t i = 0; i < fNEntries; ++i) {
-    const uint64_t h = Hash(fEntries.get() + i * cell);
-    fSlots.EmptySlot(static_cast<size_t>(h)) =
-        SlotTable::Slot{static_cast<uint32_t>(i + 1), static_cast<uint32_t>(h >> 32)};
-  }
-}
-
-void ObsVecMap::Rehash(size_t slots, int threads) {
+void ObsVecMap::Grow() {
   SlotTable old = std::move(fSlots);
-  // A table for millions of keys is a hundred megabytes and more of new memory.
-  fSlots.Assign(slots, threads);
+  fSlots.Assign(old.Size() * 2);
   old.ForEachUsed([&](const SlotTable::Slot& o) {
     const OBS* key = fEntries.get() + static_cast<size_t>(o.index1 - 1) * CellSize();
     fSlots.EmptySlot(static_cast<size_t>(Hash(key))) = o;

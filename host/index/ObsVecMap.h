@@ -47,35 +47,6 @@ class ObsVecMap {
 
   ObsVecMap(ObsKeySpec spec, int nPayload);
 
-  // Makes room for n keys in all at once, backed with memory on the machine's cores, so a
-  // pass that inserts them neither regrows the map nor waits for a page. Room is made for a
-  // sixteenth more than n, and a map that grows at least doubles its room, so that a few
-  // more keys the next time do not copy the map again, and many small steps cost as little
-  // as one large one.
-  void Reserve(size_t n);
-  // The keys the map holds without growing.
-  size_t Room() const { return fEntryRoom; }
-  // Keeps the entries whose payload `keep(payload)` accepts, in their order, and drops the
-  // others; the room stays. Payload pointers handed out before are no longer valid.
-  template <typename Keep>
-  void KeepOnly(Keep keep) {
-    const size_t cell = static_cast<size_t>(CellSize());
-    size_t kept = 0;
-    for (size_t i = 0; i < fNEntries; ++i) {
-      OBS* entry = fEntries.get() + i * cell;
-      if (!keep(static_cast<const double*>(&entry[fKeyCells].d))) continue;
-      if (kept != i) std::memmove(fEntries.get() + kept * cell, entry, cell * sizeof(OBS));
-      ++kept;
-    }
-    fNEntries = kept;
-    IndexEntries();
-  }
-
-  // Gives back the room beyond the entries held: the entries move to a block of their own
-  // size and the slots to the smallest table that holds them. Payload pointers handed out
-  // before are no longer valid.
-  void ShrinkToFit();
-
   // Cells of one entry: the key cells plus the payload values.
   int CellSize() const { return fKeyCells + fNPayload; }
   int KeyCells() const { return fKeyCells; }
@@ -103,6 +74,8 @@ class ObsVecMap {
     }
     return h;
   }
+  // Whether two keys are one key (numeric cells compare as numbers, so 0 and -0 are one).
+  bool Equal(const OBS* a, const OBS* b) const;
   // Asks the processor to fetch the slot where a key of this hash would be looked up; a pass
   // that knows its next keys calls this a few keys ahead, so lookups do not wait for memory.
   // Both fetching helpers are forced inline: g++ takes a function whose only effect is a
@@ -122,13 +95,8 @@ class ObsVecMap {
   bool IsNumericCell(int i) const {
     return i < 64 ? (fNumericMask >> i) & 1 : fNumericCell[static_cast<size_t>(i)];
   }
-  bool Equal(const OBS* a, const OBS* b) const;
   SlotTable::Slot& FindSlot(const OBS* key, uint64_t h);  // slot holding key, or the empty slot
-  void Grow();
-  void IndexEntries();  // empties the slots and indexes every stored entry again
-  // slots: a power of two, at least 4/3 of the entries; a large new table is mapped on up to
-  // `threads` threads.
-  void Rehash(size_t slots, int threads);
+  void Grow();  // twice the slots, every entry indexed again
 
   // Set at construction. A thread that prepares keys (Hash) reads these while another
   // inserts, so they keep off the cache line of the fields each insert writes.

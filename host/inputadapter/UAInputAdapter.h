@@ -91,6 +91,7 @@ class UAInputAdapter {
   int GetSplitGroupNumber() const { return fSplitGroup; }  // from 1; 0 before the first
   // The number of cases of the current split group (known from its first case on).
   size_t GetSplitGroupSize() const { return fSplitEnd - fSplitBegin; }
+  size_t GetSplitBegin() const { return fSplitBegin; }  // the group's first row
   bool IsFirstCaseOfSplit() const { return fFirstOfSplit; }
   const ZIRA_DataSource& Data() const { return fData; }
   const UAVarValidSpecs* GetVarValidSpecs() const { return fpSpecs; }

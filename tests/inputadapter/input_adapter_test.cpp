@@ -215,69 +215,6 @@ TEST(ObsVecMap, ManyKeysSurviveGrowth) {
   EXPECT_EQ(map.Contains(key), nullptr);
 }
 
-TEST(ObsVecMap, KeepOnlyAndShrinkToFitDropTheRejectedEntriesAndFindTheKeptOnesAfterMoreInserts) {
-  ObsVecMap map({{1, true}}, 3);
-  OBS key[1];
-  map.Reserve(1000);
-  for (int i = 0; i < 1000; ++i) {
-    key[0].d = i;
-    double* p = map.Insert(key);
-    p[0] = i % 7 == 0 ? 1 : 0;
-    p[1] = i;
-  }
-  map.KeepOnly([](const double* payload) { return payload[0] > 0; });
-  EXPECT_EQ(map.Size(), 143u);  // 0, 7, ..., 994
-  // More keys than the room left: the map grows and keeps what it held.
-  map.Reserve(map.Size() + 5000);
-  for (int i = 1000; i < 6000; ++i) {
-    key[0].d = i;
-    map.Insert(key)[1] = i;
-  }
-  EXPECT_EQ(map.Size(), 5143u);
-  for (int i = 0; i < 6000; ++i) {
-    key[0].d = i;
-    const double* p = map.Contains(key);
-    if (i < 1000 && i % 7 != 0) {
-      EXPECT_EQ(p, nullptr) << i;
-    } else {
-      ASSERT_NE(p, nullptr) << i;
-      EXPECT_EQ(p[1], i);
-    }
-  }
-  // Keys inserted again after KeepOnly are new.
-  key[0].d = 1;
-  bool added = false;
-  map.Insert(key, &added);
-  EXPECT_TRUE(added);
-
-  // Shrunk to the groups' keys, the map finds exactly those, with their payloads, and grows
-  // again from there.
-  map.KeepOnly([](const double* payload) { return payload[0] > 0; });
-  map.ShrinkToFit();
-  EXPECT_EQ(map.Size(), 143u);
-  EXPECT_EQ(map.Room(), 143u);
-  for (int i = 0; i < 6000; ++i) {
-    key[0].d = i;
-    const double* p = map.Contains(key);
-    if (i < 1000 && i % 7 == 0) {
-      ASSERT_NE(p, nullptr) << i;
-      EXPECT_EQ(p[1], i);
-    } else {
-      EXPECT_EQ(p, nullptr) << i;
-    }
-  }
-  for (int i = 0; i < 300; ++i) {
-    key[0].d = 10000 + i;
-    map.Insert(key)[1] = i;
-  }
-  key[0].d = 10299;
-  ASSERT_NE(map.Contains(key), nullptr);
-  EXPECT_EQ(map.Contains(key)[1], 299);
-  key[0].d = 994;
-  ASSERT_NE(map.Contains(key), nullptr);
-  EXPECT_EQ(map.Contains(key)[1], 994);
-}
-
 namespace {
 
 // A dataset of n cases in three split groups (a third each) with a numeric category that

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "backend/validatedata/VDTRun.h"
 #include "dataset_builder.h"
 #include "procedure_support.h"
 
@@ -73,8 +74,8 @@ TEST(Duplicates, SavedGroupNumbersAgreeWithAnIndependentCountOverManySplitGroups
   // Small split groups, and large ones that the passes read in several blocks, with and
   // without variable checks (which read the final pass in blocks on two threads). The last
   // file has split groups of very different sizes: ten small ones, a large one, then some of
-  // a thousand cases, so that the identifier map sometimes keeps a group's keys beside the
-  // next group's and sometimes must make room, keeping only the duplicate groups' keys.
+  // a thousand cases, so that the first pass's table of first rows is sometimes emptied for
+  // the next group and sometimes made anew, smaller or larger.
   for (size_t n : {90, 30000, 31000}) {
     std::vector<double> split(n), ids(n), x(n);
     for (size_t i = 0; i < n; ++i) {
@@ -103,6 +104,38 @@ TEST(Duplicates, SavedGroupNumbersAgreeWithAnIndependentCountOverManySplitGroups
       const ZIRA_Variable* grp = run.Data().GetVariable(run.Data().FindVarIndex("grp"));
       EXPECT_EQ(grp->GetValueLabels().Size(), static_cast<size_t>(groups) + 1);
     }
+  }
+}
+
+TEST(Duplicates, AnIdentifierBackManyBlocksLaterNamesItsFirstCaseAndZeroIsMinusZero) {
+  // The first pass keeps only the row where each identifier was first met and compares a
+  // returning one against that row's values: the group must still start at that row, in
+  // blocks and case by case alike.
+  const size_t n = 20000;
+  std::vector<double> ids(n), split(n, 1.0);
+  for (size_t i = 0; i < n; ++i) ids[i] = static_cast<double>(i + 1000);
+  ids[2] = 0.0;
+  ids[14999] = -0.0;  // the same identifier as case 3
+  ids[6] = 42;
+  ids[19998] = 42;
+  ids[9000] = 42;
+  const std::vector<double> expected = ExpectedGroups(split, ids);
+  ASSERT_EQ(expected[2], 1);
+  ASSERT_EQ(expected[6], 2);
+  for (const bool oneByOne : {false, true}) {
+    SCOPED_TRACE(oneByOne ? "case by case" : "in blocks");
+    DatasetBuilder b(n);
+    b.Num("id", ids);
+    if (oneByOne) vdt::SetCaseHookForTesting([](long) {});
+    ProcedureRun run(b.data);
+    run.Run("VALIDATEDATA ID=id /SAVE DUPLICATEID.");
+    vdt::SetCaseHookForTesting(nullptr);
+    EXPECT_EQ(run.Column("DuplicateIDGroup"), expected);
+    EXPECT_THAT(run.Lines("DuplicateIdentifiers"),
+                ElementsAre("1/Number of Duplicates=2", "1/Cases with Duplicate Identifiers=3, 15000",
+                            "1/Identifier/id=0", "2/Number of Duplicates=3",
+                            "2/Cases with Duplicate Identifiers=7, 9001, 19999",
+                            "2/Identifier/id=42"));
   }
 }
 
