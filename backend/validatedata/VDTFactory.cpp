@@ -8,6 +8,8 @@
 #include "backend/validatedata/VDTValidSpecs.h"
 #include "featureselection/FSAlgorithmFactory.h"
 #include "featureselection/IFSAlgorithm.h"
+#include "host/common/MemoryAdvice.h"
+#include "host/common/Parallel.h"
 #include "host/data/ProcedureDataSource.h"
 #include "host/inputadapter/UAVarValidSpecs.h"
 #include "host/syntax/UPDescriptors.h"
@@ -190,10 +192,16 @@ bool VDTFactory::PrepareFinalPass() {
   fpIterator.reset();
   // The first pass's adapter goes before the final pass's is made: the final pass's tables
   // can then reuse the memory of its table of first rows.
+  const auto [largestBegin, largestEnd] = fpAdapter->GetLargestSplit();
   fpAdapter.reset();
   fpAdapter = std::make_unique<VDTProcAdapter>(fpVDTValidSpecs, fpDataSource, fpDuplicIdMap.get(),
                                                &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
                                                fNewVarInds[2], fNewVarInds[3]);
+  // The variable checks code the categories of every split group in tables that grow with the
+  // group. Mapped page by page while both threads of the pass are busy, such memory costs
+  // several times what it costs mapped at once on both cores before the pass.
+  if (fpVDTValidSpecs->GetVarCheckStatus())
+    MapHeapAhead(fpAdapter->ForeseenTableBytes(largestBegin, largestEnd), WorkerThreads());
   fpAdapter->SetSplitFile(fpProcedure, true, true, false);
   fpOutput->RefreshAdapter();
   fpAdapter->SetOutput(fpOutput.get());

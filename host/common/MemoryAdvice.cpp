@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 
 #include "host/common/Parallel.h"
@@ -12,12 +13,25 @@
 #include <unistd.h>
 #endif
 
+namespace {
+bool gKeepsFreedMemory = false;
+}  // namespace
+
 void KeepFreedMemory() {
 #if defined(__linux__) && defined(M_MMAP_MAX)
+  gKeepsFreedMemory = true;
   mallopt(M_MMAP_MAX, 0);  // large blocks too come from the heap, and go back to it
   mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());  // the heap never shrinks
   mallopt(M_ARENA_MAX, 1);  // every thread's blocks from the one heap
 #endif
+}
+
+void MapHeapAhead(size_t bytes, int threads) {
+  if (!gKeepsFreedMemory || bytes == 0) return;
+  void* block = std::malloc(bytes);
+  if (!block) return;  // the work that follows maps its memory itself
+  PrefaultForWrite({{block, bytes}}, threads);
+  std::free(block);
 }
 
 size_t PageBytes() {

@@ -15,6 +15,11 @@
 // program calls this first thing, before it starts threads; the memory it holds then only
 // grows to its peak, which it reaches anyway.
 void KeepFreedMemory();
+// Maps `bytes` of heap memory now, on up to `threads` threads, and gives it back to the heap,
+// so that the allocations of the work that follows take memory already mapped, without a page
+// fault each, while that work keeps both cores busy. Does nothing unless KeepFreedMemory was
+// called: the memory would otherwise go back to the system when freed.
+void MapHeapAhead(size_t bytes, int threads);
 // The bytes of a page of memory (4,096 where the system does not say).
 size_t PageBytes();
 // Asks for huge pages behind [data, data + bytes). Effective only for memory not yet touched.

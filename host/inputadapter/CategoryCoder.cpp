@@ -247,16 +247,46 @@ size_t CategoryCoder::ForeseenCategories(size_t row) const {
   const size_t seen = row - fGroupBegin + 1;
   if (seen < kMinSeen || 2 * static_cast<size_t>(fCodes) < seen) return 0;
   const size_t most = fCodes + (fGroupEnd - row - 1);
-  const double n = static_cast<double>(seen), met = static_cast<double>(fCodes);
-  auto distinct = [](double k, double draws) { return k * -std::expm1(-draws / k); };
-  if (distinct(static_cast<double>(most), n) <= met) return most;
+  return CategoriesFor(static_cast<double>(fCodes), static_cast<double>(seen),
+                       static_cast<double>(fGroupEnd - fGroupBegin), most);
+}
+
+size_t CategoryCoder::CategoriesFor(double met, double draws, double rows, size_t most) {
+  auto distinct = [](double k, double n) { return k * -std::expm1(-n / k); };
+  if (distinct(static_cast<double>(most), draws) <= met) return most;
   double lo = met, hi = static_cast<double>(most);
   for (int step = 0; step < 60; ++step) {
     const double mid = 0.5 * (lo + hi);
-    (distinct(mid, n) < met ? lo : hi) = mid;
+    (distinct(mid, draws) < met ? lo : hi) = mid;
   }
-  const double foreseen = distinct(hi, static_cast<double>(fGroupEnd - fGroupBegin));
-  return std::min(most, static_cast<size_t>(foreseen) + 1);
+  return std::min(most, static_cast<size_t>(distinct(hi, rows)) + 1);
+}
+
+size_t CategoryCoder::ForeseenBytes(size_t begin, size_t end) const {
+  // A few thousand values drawn evenly over the group; when fewer than one in sixteen of them
+  // is new, or the categories foreseen are few, the tables are too small to matter.
+  constexpr size_t kDraws = 4096;
+  constexpr size_t kFewCategories = size_t{1} << 16;
+  const size_t rows = end > begin ? end - begin : 0;
+  if (rows < kFewCategories) return 0;
+  std::vector<uint64_t> hashes;
+  hashes.reserve(kDraws);
+  for (size_t i = 0; i < kDraws; ++i) {
+    const size_t row = begin + i * rows / kDraws;
+    if (!fString && IsDirect(fpVar->GetNumber(row))) continue;  // coded without the table
+    hashes.push_back(HashRow(row));
+  }
+  const size_t draws = hashes.size();
+  std::sort(hashes.begin(), hashes.end());
+  const size_t met = static_cast<size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
+  if (met * 16 < kDraws) return 0;
+  const size_t foreseen = CategoriesFor(static_cast<double>(met), static_cast<double>(draws),
+                                        static_cast<double>(rows), rows);
+  if (foreseen < kFewCategories) return 0;
+  // A slot and a half (the table is a power of two at most three quarters full), the kept
+  // value and the count of each category.
+  const size_t kept = fString && fWords == 0 ? sizeof(size_t) : 8 * std::max<size_t>(fWords, 1);
+  return foreseen * (sizeof(SlotTable::Slot) * 2 + kept + 2 * sizeof(double));
 }
 
 void CategoryCoder::Grow(size_t row) {

@@ -36,6 +36,10 @@ class alignas(64) CategoryCoder {
   // when they are given. They let a table that grows while nearly every value is new be
   // sized at once for the categories the group is likely to have.
   void Clear(size_t groupBegin = 0, size_t groupEnd = 0);
+  // The bytes this coder's table and a count for each category are likely to take for the
+  // split group of rows begin .. end-1, judged from values spread evenly over it; 0 when the
+  // group would have too few categories for the memory to matter.
+  size_t ForeseenBytes(size_t begin, size_t end) const;
 
  private:
   static constexpr int64_t kDirectLimit = 1 << 16;  // whole numbers 0 .. limit-1 go direct
@@ -84,6 +88,9 @@ class alignas(64) CategoryCoder {
   // The categories the split group will likely have, judged at `row` from the categories met
   // so far; 0 when too few of its values have been seen or most of them came back.
   size_t ForeseenCategories(size_t row) const;
+  // The categories `rows` values drawn evenly from as many as `draws` values showed (`met`)
+  // suggest, at most `most`.
+  static size_t CategoriesFor(double met, double draws, double rows, size_t most);
 
   const ZIRA_Variable* fpVar;
   bool fString;

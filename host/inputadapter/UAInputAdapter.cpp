@@ -143,7 +143,14 @@ void UAInputAdapter::BeginSplit(size_t begin, size_t end) {
   ++fSplitGroup;
   fSplitBegin = begin;
   fSplitEnd = end;
+  if (end - begin > fLargestSplit.second - fLargestSplit.first) fLargestSplit = {begin, end};
   for (auto& c : fCoders) c.Clear(begin, end);
+}
+
+size_t UAInputAdapter::ForeseenTableBytes(size_t begin, size_t end) const {
+  size_t bytes = 0;
+  for (const CategoryCoder& c : fCoders) bytes += c.ForeseenBytes(begin, end);
+  return bytes;
 }
 
 void UAInputAdapter::SetCurrentCase(size_t row, bool first) {

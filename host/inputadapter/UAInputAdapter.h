@@ -92,6 +92,11 @@ class UAInputAdapter {
   // The number of cases of the current split group (known from its first case on).
   size_t GetSplitGroupSize() const { return fSplitEnd - fSplitBegin; }
   size_t GetSplitBegin() const { return fSplitBegin; }  // the group's first row
+  // The rows of the largest split group opened so far (the first of equal ones).
+  std::pair<size_t, size_t> GetLargestSplit() const { return fLargestSplit; }
+  // The bytes the category tables of the split group of rows begin .. end-1 are likely to
+  // take (CategoryCoder::ForeseenBytes).
+  size_t ForeseenTableBytes(size_t begin, size_t end) const;
   bool IsFirstCaseOfSplit() const { return fFirstOfSplit; }
   const ZIRA_DataSource& Data() const { return fData; }
   const UAVarValidSpecs* GetVarValidSpecs() const { return fpSpecs; }
@@ -110,6 +115,7 @@ class UAInputAdapter {
   BpProcedure* fpSplitProcedure = nullptr;
   int fSplitGroup = 0;
   size_t fSplitBegin = 0, fSplitEnd = 0;  // rows of the current split group
+  std::pair<size_t, size_t> fLargestSplit{0, 0};
   bool fFirstOfSplit = false;
   std::vector<const ZIRA_Variable*> fRecordVars;
   std::vector<int> fCatPositions;   // categorical record positions, ascending

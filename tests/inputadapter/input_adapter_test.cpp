@@ -524,6 +524,38 @@ TEST(CategoryCoder, LargeTablesGiveCodesInOrderOfFirstAppearanceBlockByBlock) {
   }
 }
 
+TEST(CategoryCoder, ForeseenBytesAskRoomOnlyForAGroupOfManyCategories) {
+  // A nearly unique string, a few colours, small whole numbers (coded without the table) and
+  // fractions of 100,000 values, in one split group of 200,000 cases; a group too small for
+  // its tables to matter.
+  const size_t n = 200000;
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(n);
+  auto* unique = ds.AddVariable("u", 12);
+  auto* colour = ds.AddVariable("colour", 6);
+  auto* small = ds.AddVariable("small", 0);
+  auto* fraction = ds.AddVariable("fraction", 0);
+  const char* colours[] = {"red", "green", "blue"};
+  for (size_t i = 0; i < n; ++i) {
+    const size_t k = (i * 2654435761u) % 1000003;
+    unique->SetString(i, "u" + std::to_string(k));
+    colour->SetString(i, colours[k % 3]);
+    small->SetNumber(i, static_cast<double>(k % 1000));
+    fraction->SetNumber(i, 0.5 + static_cast<double>(k % 100000));
+  }
+  // Per category: a slot and a half, the kept value (two words for the 12-byte string, one
+  // for a number) and a count.
+  const size_t uniqueBytes = CategoryCoder(unique).ForeseenBytes(0, n);
+  EXPECT_GE(uniqueBytes, n * 9 / 10 * 48);
+  EXPECT_LE(uniqueBytes, n * 48);
+  const size_t fractionBytes = CategoryCoder(fraction).ForeseenBytes(0, n);
+  EXPECT_GE(fractionBytes, 75000u * 40);
+  EXPECT_LE(fractionBytes, n * 40);
+  EXPECT_EQ(CategoryCoder(colour).ForeseenBytes(0, n), 0u);
+  EXPECT_EQ(CategoryCoder(small).ForeseenBytes(0, n), 0u);
+  EXPECT_EQ(CategoryCoder(unique).ForeseenBytes(0, 60000), 0u);
+}
+
 TEST(CategoryCoder, ShortStringsOfFewCategoriesRestartTheirCodesInEachGroup) {
   // Strings of one 8-byte cell are coded from the words met before while the variable has
   // few categories. A new split group gives codes from 0 again in its own order, a
