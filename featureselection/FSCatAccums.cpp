@@ -3,7 +3,13 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
+#include <cstring>
 #include <ostream>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "featureselection/FSCriteria.h"
 #include "featureselection/FSScreeningRules.h"
@@ -72,46 +78,118 @@ void FSCatAccumBase::DisplayHead(std::ostream& os) const {
 
 // ---- FSCatAccum ----
 
-int FSCatAccum::AddUnitTallied(const double* values, int n, bool categorical, char* valid) {
-  // Each value is tallied in one of four small integer tables in turn, and the tallies go to
-  // the cells at the end: a run of values of one category would otherwise wait at every add
-  // for the add before it. The counts are whole numbers either way, so the cells come out as
-  // the adds one by one would leave them.
-  constexpr int kLanes = 4;
-  const std::size_t size = fTable.Size();
-  std::uint32_t tally[kLanes][kTallyCells];
-  for (auto& lane : tally) std::fill(lane, lane + size, 0u);
-  long long nMissing = 0, nValid = 0;
-  bool constant = fConstant;
-  std::int32_t first = fFirstCat;
+namespace {
+
+// The cell a missing value is tallied in, past the codes of a tallied table.
+constexpr std::uint16_t kMissingCell = 256;
+
+// The cells of values[0 .. n-1] into cell[]: a valid value's code (0 .. size-1, size at most
+// kMissingCell), kMissingCell for a missing one; valid[i] = 1 for each valid value. Stops
+// before the first valid value whose code has no cell (negative, or size and above) and
+// answers how many values it did.
+int CellsOf(const double* values, int n, std::size_t size, bool categorical, std::uint16_t* cell,
+            char* valid) {
   int i = 0;
+#if defined(__SSE2__)
+  // Categories four at a time, with the tests of FSIsCatMissing and FSTruncCategory.
+  if (categorical) {
+    const __m128d missing = _mm_set1_pd(MCMV::gMissingValue);
+    const __m128d low = _mm_set1_pd(-2147483649.0), high = _mm_set1_pd(2147483648.0);
+    const __m128i minusOne = _mm_set1_epi32(-1), cells = _mm_set1_epi32(static_cast<int>(size));
+    const __m128i missingCell = _mm_set1_epi32(kMissingCell), one = _mm_set1_epi8(1);
+    for (; i + 4 <= n; i += 4) {
+      const __m128d a = _mm_loadu_pd(values + i), b = _mm_loadu_pd(values + i + 2);
+      const __m128d inA = _mm_andnot_pd(_mm_cmpeq_pd(a, missing),
+                                        _mm_and_pd(_mm_cmpgt_pd(a, low), _mm_cmplt_pd(a, high)));
+      const __m128d inB = _mm_andnot_pd(_mm_cmpeq_pd(b, missing),
+                                        _mm_and_pd(_mm_cmpgt_pd(b, low), _mm_cmplt_pd(b, high)));
+      const __m128i code = _mm_unpacklo_epi64(_mm_cvttpd_epi32(a), _mm_cvttpd_epi32(b));
+      __m128i ok = _mm_castps_si128(
+          _mm_shuffle_ps(_mm_castpd_ps(inA), _mm_castpd_ps(inB), _MM_SHUFFLE(2, 0, 2, 0)));
+      ok = _mm_andnot_si128(_mm_cmpeq_epi32(code, minusOne), ok);
+      const __m128i fits = _mm_and_si128(_mm_cmpgt_epi32(cells, code), _mm_cmpgt_epi32(code, minusOne));
+      if (_mm_movemask_epi8(_mm_andnot_si128(fits, ok)) != 0) break;  // the value by value loop stops
+      const __m128i out = _mm_or_si128(_mm_and_si128(ok, code), _mm_andnot_si128(ok, missingCell));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(cell + i), _mm_packs_epi32(out, out));
+      const __m128i okBytes = _mm_packs_epi16(_mm_packs_epi32(ok, ok), _mm_setzero_si128());
+      std::int32_t flags;
+      std::memcpy(&flags, valid + i, sizeof flags);
+      flags |= _mm_cvtsi128_si32(_mm_and_si128(okBytes, one));
+      std::memcpy(valid + i, &flags, sizeof flags);
+    }
+  }
+#endif
   for (; i < n; ++i) {
     const double v = values[i];
     if (categorical ? FSIsCatMissing(v) : FSIsContMissing(v)) {
-      ++nMissing;
+      cell[i] = kMissingCell;
       continue;
     }
     const std::int32_t c = FSTruncCategory(v);
-    if (static_cast<std::uint32_t>(c) >= size) break;
+    if (static_cast<std::uint32_t>(c) >= size) return i;
+    cell[i] = static_cast<std::uint16_t>(c);
     valid[i] = 1;
-    ++tally[i % kLanes][c];
-    TrackCategory(c, constant, first);
-    ++nValid;
   }
+  return n;
+}
+
+}  // namespace
+
+int FSCatAccum::AddUnitTallied(const double* values, int n, bool categorical, char* valid) {
+  // A chunk of values at a time: first each value's cell, then the cells tallied in one of four
+  // small integer tables in turn (a run of values of one category would otherwise wait at
+  // every add for the add before it), missing values in a cell of their own. The tallies go
+  // to the counts at the end; they are whole numbers, so the counts come out as the adds one
+  // by one would leave them. The category stays constant while every valid value has the
+  // first one's: when the first category's tally is the number of valid values.
+  static_assert(kTallyCells == kMissingCell, "a tallied table's codes all lie below the missing cell");
+  constexpr int kLanes = 4;
+  constexpr int kChunk = 1024;
+  const std::size_t size = fTable.Size();
+  std::uint32_t tally[kLanes][kTallyCells + 1];
+  for (auto& lane : tally) std::fill(lane, lane + kTallyCells + 1, 0u);
+  std::uint16_t cell[kChunk];
+  std::int32_t first = fFirstCat;
+  int done = 0;
+  while (done < n) {
+    const int m = std::min(kChunk, n - done);
+    const int took = CellsOf(values + done, m, size, categorical, cell, valid + done);
+    if (fConstant && first == -1) {
+      for (int i = 0; i < took && first == -1; ++i)
+        if (cell[i] != kMissingCell) first = cell[i];
+    }
+    int i = 0;
+    for (; i + kLanes <= took; i += kLanes) {
+      ++tally[0][cell[i]];
+      ++tally[1][cell[i + 1]];
+      ++tally[2][cell[i + 2]];
+      ++tally[3][cell[i + 3]];
+    }
+    for (; i < took; ++i) ++tally[0][cell[i]];
+    done += took;
+    if (took < m) break;
+  }
+  long long nMissing = 0;
+  for (const auto& lane : tally) nMissing += lane[kMissingCell];
+  const long long nValid = done - nMissing;
+  long long firstCount = 0;
   {
     FSDenseCounts::Run run(fTable);
     for (std::size_t k = 0; k < size; ++k) {
       const std::uint32_t count = tally[0][k] + tally[1][k] + tally[2][k] + tally[3][k];
       if (count > 0) run.AddInPlace(static_cast<std::int32_t>(k), static_cast<double>(count));
+      if (static_cast<std::int32_t>(k) == first) firstCount = count;
     }
   }
   fTotal += static_cast<double>(nMissing + nValid);
   fMissing += static_cast<double>(nMissing);
   fValid += static_cast<int>(nValid);
-  fConstant = constant;
-  fFirstCat = first;
+  if (fConstant && nValid > 0) {
+    fConstant = firstCount == nValid;
+    fFirstCat = first;
+  }
   if (nValid > 0) fMapStale = true;
-  return i;
+  return done;
 }
 
 void FSCatAccum::AddValues(const double* values, const double* w, const char* use, int n,

@@ -84,6 +84,44 @@ TEST(FSAccumulators, CategoriesAreTruncatedTowardZero) {
   EXPECT_EQ(a.GetValid(), 3);
 }
 
+TEST(FSAccumulators, ValidFlagsOfABlockAddToThoseOtherPredictorsSet) {
+  // The flags are shared by the predictors of a block: a record is valid when one of them has
+  // a valid value there. Odd values among few categories: out of the code range, infinite,
+  // not a number, -1 and -1.5 (missing codes), -0.5 (category 0); then a block that stops at
+  // a negative code and leaves the rest to the map.
+  const double odd[] = {MCMV::gMissingValue, 3e9, -3e9, std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN(), -1.0, -1.5, -0.5};
+  std::mt19937 rng(3);
+  FSCatAccum byBlock, byValue;
+  for (int b = 0; b < 6; ++b) {
+    const int n = 4096 + b;
+    std::vector<double> values(static_cast<size_t>(n));
+    std::vector<char> valid(static_cast<size_t>(n)), before(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      values[static_cast<size_t>(i)] = rng() % 8 == 0 ? odd[rng() % 8]
+                                       : b == 5 && i == 3000 ? -4.0
+                                                              : static_cast<double>(rng() % 5);
+      before[static_cast<size_t>(i)] = valid[static_cast<size_t>(i)] = rng() % 3 == 0;
+    }
+    byBlock.AddValues(values.data(), nullptr, nullptr, n, true, valid.data());
+    for (int i = 0; i < n; ++i) {
+      const double v = values[static_cast<size_t>(i)];
+      const bool missing = FSIsCatMissing(v);
+      ASSERT_EQ(valid[static_cast<size_t>(i)], before[static_cast<size_t>(i)] || !missing)
+          << "block " << b << " value " << i;
+      if (missing) {
+        byValue.AddMissing(1.0);
+      } else {
+        byValue.AddValue(v, 1.0, true);
+      }
+    }
+    ASSERT_EQ(byBlock.GetMissing(), byValue.GetMissing()) << "block " << b;
+    ASSERT_EQ(byBlock.GetValid(), byValue.GetValid()) << "block " << b;
+  }
+  EXPECT_EQ(byBlock.GetCategoryCounts().Size(), byValue.GetCategoryCounts().Size());
+  EXPECT_EQ(byBlock.GetCategoryCounts().Size(), 6);
+}
+
 TEST(FSAccumulators, ABlockOfCategoriesEqualsTheSameValuesAddedOneByOne) {
   // Blocks counted in the flat table, then one that leaves it for the map halfway (a code far
   // beyond the others) and blocks counted in the map, with missing values, unused rows and
