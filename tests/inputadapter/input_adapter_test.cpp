@@ -328,6 +328,38 @@ TEST(ProcIterator, FieldsChangingThreadsBetweenBlocksKeepTheirCodes) {
   UAProcDataSourceIter::MoveEveryBlockForTesting(false);
 }
 
+TEST(ProcIterator, GroupsLeftEarlyGiveTheNextGroupsTheirOwnCodes) {
+  // The engine may stop reading a split group early: the block read ahead is then dropped,
+  // and the next group starts its codes afresh in that block's buffer. Fields change threads
+  // at every block. One to three blocks of each group are read.
+  UAProcDataSourceIter::MoveEveryBlockForTesting(true);
+  const size_t n = 3 * 5 * UAProcDataSourceIter::kBlockSize + 777;
+  ZIRA_DataSource ds = MakeLargeData(n);
+  const auto expected = ReferenceRecords(ds);
+  UAVarValidSpecs specs(true, true, true);
+  std::vector<int32_t> pos;
+  specs.AddVariables({1, 2, 3, 4}, &pos, {true, true, false, false});
+  specs.SetCaseCount();
+  for (int read = 1; read <= 3; ++read) {
+    RecordingAdapter adapter(&specs, &ds);
+    UAProcDataSourceIter blocks(&adapter, true);
+    for (int group = 0; group < 3; ++group) {
+      ASSERT_TRUE(blocks.NewSplit());
+      size_t row = static_cast<size_t>(group) * n / 3;
+      for (int k = 0; k < read; ++k) {
+        const MCCommon::RecordBlock* b = blocks.NextBlock();
+        ASSERT_NE(b, nullptr);
+        for (int i = 0; i < b->nRecords; ++i, ++row) {
+          const std::vector<double> got = {b->columns[0][i], b->columns[1][i], b->columns[2][i],
+                                           b->columns[3][i]};
+          ASSERT_TRUE(got == expected[row]) << read << " blocks a group, row " << row;
+        }
+      }
+    }
+  }
+  UAProcDataSourceIter::MoveEveryBlockForTesting(false);
+}
+
 TEST(ProcIterator, ACaseThatFailsInTheMiddleOfABlockEndsTheReadingBeforeIt) {
   // Case 5000 fails: it lies in the second block of the first split group.
   const size_t n = 3 * 5 * UAProcDataSourceIter::kBlockSize;
