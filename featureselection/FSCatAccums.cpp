@@ -107,8 +107,10 @@ int CellsOf(const double* values, int n, std::size_t size, bool categorical, std
       __m128i ok = _mm_castps_si128(
           _mm_shuffle_ps(_mm_castpd_ps(inA), _mm_castpd_ps(inB), _MM_SHUFFLE(2, 0, 2, 0)));
       ok = _mm_andnot_si128(_mm_cmpeq_epi32(code, minusOne), ok);
-      const __m128i fits = _mm_and_si128(_mm_cmpgt_epi32(cells, code), _mm_cmpgt_epi32(code, minusOne));
-      if (_mm_movemask_epi8(_mm_andnot_si128(fits, ok)) != 0) break;  // the value by value loop stops
+      const __m128i fits =
+          _mm_and_si128(_mm_cmpgt_epi32(cells, code), _mm_cmpgt_epi32(code, minusOne));
+      // A valid code without a cell: the value by value loop below stops at it.
+      if (_mm_movemask_epi8(_mm_andnot_si128(fits, ok)) != 0) break;
       const __m128i out = _mm_or_si128(_mm_and_si128(ok, code), _mm_andnot_si128(ok, missingCell));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(cell + i), _mm_packs_epi32(out, out));
       const __m128i okBytes = _mm_packs_epi16(_mm_packs_epi32(ok, ok), _mm_setzero_si128());
@@ -142,7 +144,8 @@ int FSCatAccum::AddUnitTallied(const double* values, int n, bool categorical, ch
   // to the counts at the end; they are whole numbers, so the counts come out as the adds one
   // by one would leave them. The category stays constant while every valid value has the
   // first one's: when the first category's tally is the number of valid values.
-  static_assert(kTallyCells == kMissingCell, "a tallied table's codes all lie below the missing cell");
+  static_assert(kTallyCells == kMissingCell,
+                "a tallied table's codes all lie below the missing cell");
   constexpr int kLanes = 4;
   constexpr int kChunk = 1024;
   const std::size_t size = fTable.Size();

@@ -278,7 +278,8 @@ size_t CategoryCoder::ForeseenBytes(size_t begin, size_t end) const {
   }
   const size_t draws = hashes.size();
   std::sort(hashes.begin(), hashes.end());
-  const size_t met = static_cast<size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
+  const size_t met =
+      static_cast<size_t>(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
   if (met * 16 < kDraws) return 0;
   const size_t foreseen = CategoriesFor(static_cast<double>(met), static_cast<double>(draws),
                                         static_cast<double>(rows), rows);

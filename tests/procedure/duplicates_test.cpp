@@ -131,11 +131,11 @@ TEST(Duplicates, AnIdentifierBackManyBlocksLaterNamesItsFirstCaseAndZeroIsMinusZ
     run.Run("VALIDATEDATA ID=id /SAVE DUPLICATEID.");
     vdt::SetCaseHookForTesting(nullptr);
     EXPECT_EQ(run.Column("DuplicateIDGroup"), expected);
-    EXPECT_THAT(run.Lines("DuplicateIdentifiers"),
-                ElementsAre("1/Number of Duplicates=2", "1/Cases with Duplicate Identifiers=3, 15000",
-                            "1/Identifier/id=0", "2/Number of Duplicates=3",
-                            "2/Cases with Duplicate Identifiers=7, 9001, 19999",
-                            "2/Identifier/id=42"));
+    EXPECT_THAT(
+        run.Lines("DuplicateIdentifiers"),
+        ElementsAre("1/Number of Duplicates=2", "1/Cases with Duplicate Identifiers=3, 15000",
+                    "1/Identifier/id=0", "2/Number of Duplicates=3",
+                    "2/Cases with Duplicate Identifiers=7, 9001, 19999", "2/Identifier/id=42"));
   }
 }
 
