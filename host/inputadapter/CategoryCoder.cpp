@@ -284,8 +284,8 @@ size_t CategoryCoder::ForeseenBytes(size_t begin, size_t end) const {
   const size_t foreseen = CategoriesFor(static_cast<double>(met), static_cast<double>(draws),
                                         static_cast<double>(rows), rows);
   if (foreseen < kFewCategories) return 0;
-  // A slot and a half (the table is a power of two at most three quarters full), the kept
-  // value and the count of each category.
+  // For each category about two slots (the table is a power of two, at most three quarters
+  // full), its kept value, and about two cells of the count table (also a power of two).
   const size_t kept = fString && fWords == 0 ? sizeof(size_t) : 8 * std::max<size_t>(fWords, 1);
   return foreseen * (sizeof(SlotTable::Slot) * 2 + kept + 2 * sizeof(double));
 }
