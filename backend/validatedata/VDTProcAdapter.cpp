@@ -342,8 +342,9 @@ void VDTProcAdapter::CountRulesByColumn(size_t begin, size_t end, const char* ma
 void VDTProcAdapter::CheckDuplicateId(bool complete) {
   VDT_ASSERT(fpDuplicIdMap != 0);
   long c = GetCaseNumber();
-  // Lookups in a map of millions of keys wait on memory. Two steps ahead: the slot of the
-  // key 16 cases on, then the entry that slot points to 8 cases on.
+  // Lookups in a table of millions of keys wait on memory, so the slot of the key 16 cases on
+  // is fetched ahead: in the first pass the table of first rows', in the final pass the
+  // map's, and then the entry that slot points to 8 cases on.
   constexpr size_t kAhead = 16;
   const size_t row = GetCaseIterator()->Row();
   const PreparedBlock* p = PreparedFor(row);

@@ -575,8 +575,8 @@ TEST(CategoryCoder, ForeseenBytesAskRoomOnlyForAGroupOfManyCategories) {
     small->SetNumber(i, static_cast<double>(k % 1000));
     fraction->SetNumber(i, 0.5 + static_cast<double>(k % 100000));
   }
-  // Per category: a slot and a half, the kept value (two words for the 12-byte string, one
-  // for a number) and a count.
+  // Per category: about two slots, the kept value (two words for the 12-byte string, one for
+  // a number) and about two cells of the count table.
   const size_t uniqueBytes = CategoryCoder(unique).ForeseenBytes(0, n);
   EXPECT_GE(uniqueBytes, n * 9 / 10 * 48);
   EXPECT_LE(uniqueBytes, n * 48);
