@@ -352,7 +352,7 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   const size_t size = p ? p->end - p->begin : 0;
   if (p && i + kAhead < size && p->lookup[i + kAhead]) {
     if (fPassInd == 0) {
-      fFirstRows.Prefetch(static_cast<size_t>(p->hash[i + kAhead]));
+      fFirstRows.Prefetch(p->hash[i + kAhead]);
     } else {
       fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
     }
@@ -413,20 +413,15 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
 
 void VDTProcAdapter::AddFirstPassKey(const OBS* key, uint64_t h, size_t row) {
   const size_t groupBegin = GetSplitBegin();
-  const uint32_t tag = static_cast<uint32_t>(h >> 32);
-  SlotTable::Slot& slot = fFirstRows.Find(static_cast<size_t>(h), [&](const SlotTable::Slot& s) {
-    if (s.tag != tag) return false;
-    KeyOfRow(fKeyColumns, groupBegin + s.index1 - 1, GetSplitGroupNumber(), fRowKey.data());
+  const size_t first = fFirstRows.FindOrAdd(h, row - groupBegin, [&](size_t at) {
+    KeyOfRow(fKeyColumns, groupBegin + at, GetSplitGroupNumber(), fRowKey.data());
     return fpDuplicIdMap->Equal(fRowKey.data(), key);
   });
-  if (slot.index1 == 0) {
-    slot = SlotTable::Slot{static_cast<uint32_t>(row - groupBegin + 1), tag};
-    return;
-  }
+  if (first == VDTFirstRowTable::kNone) return;
   // The key comes back: the map takes it as it would have at its first row.
   bool added = false;
   double* payload = fpDuplicIdMap->Insert(key, h, &added);
-  if (added) CountFirstPassKey(payload, true, static_cast<long>(groupBegin + slot.index1));
+  if (added) CountFirstPassKey(payload, true, static_cast<long>(groupBegin + first) + 1);
   CountFirstPassKey(payload, false, static_cast<long>(row) + 1);
 }
 
@@ -508,8 +503,7 @@ size_t VDTProcAdapter::ProcessCases(size_t begin, size_t end) {
   const size_t cells = static_cast<size_t>(fNCaseIdObs);
   const size_t last = end - p->begin;
   for (size_t i = begin - p->begin; i < last; ++i) {
-    if (i + kAhead < last && p->lookup[i + kAhead])
-      fFirstRows.Prefetch(static_cast<size_t>(p->hash[i + kAhead]));
+    if (i + kAhead < last && p->lookup[i + kAhead]) fFirstRows.Prefetch(p->hash[i + kAhead]);
     if (p->lookup[i]) AddFirstPassKey(&p->keys[i * cells], p->hash[i], p->begin + i);
   }
   return end - begin;
@@ -603,18 +597,10 @@ void VDTProcAdapter::CheckRules() {
 
 void VDTProcAdapter::PrepareNewSplit() {
   if (fPassInd == 0 && fpDuplicIdMap) {
-    // Room for a key a case, at most three in four slots used; a table far too large for the
-    // group is made anew rather than emptied.
+    // Room for a key a case.
     const size_t rows = GetSplitGroupSize();
-    VDT_ASSERT(rows < UINT32_MAX);
-    size_t slots = 64;
-    while (slots * 3 < 4 * rows + 4) slots *= 2;
-    if (slots > fFirstRows.Size() || 8 * slots < fFirstRows.Size()) {
-      fFirstRows = SlotTable();
-      fFirstRows.Assign(slots, WorkerThreads());
-    } else {
-      fFirstRows.Clear();
-    }
+    VDT_ASSERT(rows < (size_t{1} << 31));
+    fFirstRows.Reset(rows, WorkerThreads());
   }
   // Blocks are prepared afresh in each split group.
   for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "backend/validatedata/VDTFirstRowTable.h"
 #include "host/data/ZIRA_Variable.h"
 #include "host/index/ObsVecMap.h"
 #include "host/inputadapter/UACaseValueReader.h"
@@ -160,9 +161,9 @@ class VDTProcAdapter : public UAInputAdapter {
   ObsVecMap* fpDuplicIdMap = nullptr;
   std::vector<OBS> fKeyBuffer;
   // First pass: for each key of the split group met so far, the row where it was first met
-  // (minus the group's first row, + 1), in a slot of its own. Most keys are met once: the
-  // map gets a key only when it comes back, so it holds the keys of duplicate groups alone.
-  SlotTable fFirstRows;
+  // (from the group's first row). Most keys are met once: the map gets a key only when it
+  // comes back, so it holds the keys of duplicate groups alone.
+  VDTFirstRowTable fFirstRows;
   std::vector<KeyColumn> fKeyColumns;  // the identifier columns, in key order
   std::vector<OBS> fRowKey;            // the key of a first row, rebuilt to compare
 
