@@ -352,7 +352,7 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   const size_t size = p ? p->end - p->begin : 0;
   if (p && i + kAhead < size && p->lookup[i + kAhead]) {
     if (fPassInd == 0) {
-      fFirstRows.Prefetch(p->hash[i + kAhead]);
+      fFirstRows.Prefetch(static_cast<size_t>(p->hash[i + kAhead]));
     } else {
       fpDuplicIdMap->Prefetch(p->hash[i + kAhead]);
     }
@@ -413,15 +413,22 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
 
 void VDTProcAdapter::AddFirstPassKey(const OBS* key, uint64_t h, size_t row) {
   const size_t groupBegin = GetSplitBegin();
-  const size_t first = fFirstRows.FindOrAdd(h, row - groupBegin, [&](size_t at) {
-    KeyOfRow(fKeyColumns, groupBegin + at, GetSplitGroupNumber(), fRowKey.data());
+  const uint32_t tag = fFirstRows.Tag(h);
+  SlotTable::Slot& slot = fFirstRows.Find(static_cast<size_t>(h), [&](SlotTable::Slot s) {
+    if (!fFirstRows.Holds(s, tag)) return false;
+    KeyOfRow(fKeyColumns, groupBegin + fFirstRows.Entry(s), GetSplitGroupNumber(),
+             fRowKey.data());
     return fpDuplicIdMap->Equal(fRowKey.data(), key);
   });
-  if (first == VDTFirstRowTable::kNone) return;
+  if (slot == 0) {
+    slot = fFirstRows.Make(static_cast<uint32_t>(row - groupBegin), tag);
+    return;
+  }
   // The key comes back: the map takes it as it would have at its first row.
+  const size_t first = groupBegin + fFirstRows.Entry(slot);
   bool added = false;
   double* payload = fpDuplicIdMap->Insert(key, h, &added);
-  if (added) CountFirstPassKey(payload, true, static_cast<long>(groupBegin + first) + 1);
+  if (added) CountFirstPassKey(payload, true, static_cast<long>(first) + 1);
   CountFirstPassKey(payload, false, static_cast<long>(row) + 1);
 }
 
@@ -597,10 +604,19 @@ void VDTProcAdapter::CheckRules() {
 
 void VDTProcAdapter::PrepareNewSplit() {
   if (fPassInd == 0 && fpDuplicIdMap) {
-    // Room for a key a case.
+    // Room for a key a case, at most three in four slots used (so a row of the group is
+    // below the slots, the entries of the table); a table far too large for the group is made
+    // anew rather than emptied.
     const size_t rows = GetSplitGroupSize();
     VDT_ASSERT(rows < (size_t{1} << 31));
-    fFirstRows.Reset(rows, WorkerThreads());
+    size_t slots = 64;
+    while (slots * 3 < 4 * rows + 4) slots *= 2;
+    if (slots > fFirstRows.Size() || 8 * slots < fFirstRows.Size()) {
+      fFirstRows = SlotTable();
+      fFirstRows.Assign(slots, slots, WorkerThreads());
+    } else {
+      fFirstRows.Clear();
+    }
   }
   // Blocks are prepared afresh in each split group.
   for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;

@@ -7,7 +7,6 @@
 #include <memory>
 #include <vector>
 
-#include "backend/validatedata/VDTFirstRowTable.h"
 #include "host/data/ZIRA_Variable.h"
 #include "host/index/ObsVecMap.h"
 #include "host/inputadapter/UACaseValueReader.h"
@@ -163,7 +162,7 @@ class VDTProcAdapter : public UAInputAdapter {
   // First pass: for each key of the split group met so far, the row where it was first met
   // (from the group's first row). Most keys are met once: the map gets a key only when it
   // comes back, so it holds the keys of duplicate groups alone.
-  VDTFirstRowTable fFirstRows;
+  SlotTable fFirstRows;
   std::vector<KeyColumn> fKeyColumns;  // the identifier columns, in key order
   std::vector<OBS> fRowKey;            // the key of a first row, rebuilt to compare
 

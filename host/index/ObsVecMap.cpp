@@ -44,19 +44,18 @@ bool ObsVecMap::Equal(const OBS* a, const OBS* b) const {
 }
 
 SlotTable::Slot& ObsVecMap::FindSlot(const OBS* key, uint64_t h) {
-  const uint32_t tag = static_cast<uint32_t>(h >> 32);
-  return fSlots.Find(static_cast<size_t>(h), [&](const SlotTable::Slot& slot) {
-    return slot.tag == tag &&
-           Equal(fEntries.get() + static_cast<size_t>(slot.index1 - 1) * CellSize(), key);
+  const uint32_t tag = fSlots.Tag(h);
+  return fSlots.Find(static_cast<size_t>(h), [&](SlotTable::Slot slot) {
+    return fSlots.Holds(slot, tag) && Equal(EntryAt(fSlots.Entry(slot)), key);
   });
 }
 
 double* ObsVecMap::Contains(const OBS* key) { return Contains(key, Hash(key)); }
 
 double* ObsVecMap::Contains(const OBS* key, uint64_t hash) {
-  const SlotTable::Slot& slot = FindSlot(key, hash);
-  if (slot.index1 == 0) return nullptr;
-  return &fEntries[static_cast<size_t>(slot.index1 - 1) * CellSize() + fKeyCells].d;
+  const SlotTable::Slot slot = FindSlot(key, hash);
+  if (slot == 0) return nullptr;
+  return &EntryAt(fSlots.Entry(slot))[fKeyCells].d;
 }
 
 double* ObsVecMap::Insert(const OBS* key, bool* added) { return Insert(key, Hash(key), added); }
@@ -64,17 +63,17 @@ double* ObsVecMap::Insert(const OBS* key, bool* added) { return Insert(key, Hash
 double* ObsVecMap::Insert(const OBS* key, uint64_t h, bool* added) {
   if ((fNEntries + 1) * 4 > fSlots.Size() * 3) Grow();
   SlotTable::Slot& slot = FindSlot(key, h);
-  if (added) *added = slot.index1 == 0;
-  if (slot.index1 == 0) {
+  if (added) *added = slot == 0;
+  if (slot == 0) {
     if (fNEntries == fEntryRoom) ReserveEntries(std::max<size_t>(64, 2 * fEntryRoom));
     OBS* entry = fEntries.get() + fNEntries * static_cast<size_t>(CellSize());
     ObsCopyCells(entry, key, static_cast<size_t>(fKeyCells));
     for (int p = 0; p < fNPayload; ++p) entry[fKeyCells + p].d = 0.0;
-    ++fNEntries;
     assert(fNEntries < UINT32_MAX && "host/index/ObsVecMap: fNEntries < UINT32_MAX");
-    slot = SlotTable::Slot{static_cast<uint32_t>(fNEntries), static_cast<uint32_t>(h >> 32)};
+    slot = fSlots.Make(static_cast<uint32_t>(fNEntries), fSlots.Tag(h));
+    ++fNEntries;
   }
-  return &fEntries[static_cast<size_t>(slot.index1 - 1) * CellSize() + fKeyCells].d;
+  return &EntryAt(fSlots.Entry(slot))[fKeyCells].d;
 }
 
 void ObsVecMap::ReserveEntries(size_t n) {
@@ -92,8 +91,8 @@ void ObsVecMap::ReserveEntries(size_t n) {
 void ObsVecMap::Grow() {
   SlotTable old = std::move(fSlots);
   fSlots.Assign(old.Size() * 2);
-  old.ForEachUsed([&](const SlotTable::Slot& o) {
-    const OBS* key = fEntries.get() + static_cast<size_t>(o.index1 - 1) * CellSize();
-    fSlots.EmptySlot(static_cast<size_t>(Hash(key))) = o;
+  old.ForEachEntry([&](uint32_t entry) {
+    const uint64_t h = Hash(EntryAt(entry));
+    fSlots.EmptySlot(static_cast<size_t>(h)) = fSlots.Make(entry, fSlots.Tag(h));
   });
 }

@@ -86,9 +86,8 @@ class ObsVecMap {
   // Once the slot is at hand (a few keys after Prefetch): fetches the entry it points to
   // when its tag matches, so the comparison of the keys does not wait either.
   [[gnu::always_inline]] void PrefetchEntry(uint64_t hash) const {
-    const SlotTable::Slot& slot = fSlots.HomeSlot(static_cast<size_t>(hash));
-    if (slot.index1 != 0 && slot.tag == static_cast<uint32_t>(hash >> 32))
-      __builtin_prefetch(fEntries.get() + static_cast<size_t>(slot.index1 - 1) * CellSize());
+    const SlotTable::Slot slot = fSlots.HomeSlot(static_cast<size_t>(hash));
+    if (fSlots.Holds(slot, fSlots.Tag(hash))) __builtin_prefetch(EntryAt(fSlots.Entry(slot)));
   }
 
  private:
@@ -96,6 +95,9 @@ class ObsVecMap {
     return i < 64 ? (fNumericMask >> i) & 1 : fNumericCell[static_cast<size_t>(i)];
   }
   SlotTable::Slot& FindSlot(const OBS* key, uint64_t h);  // slot holding key, or the empty slot
+  OBS* EntryAt(uint32_t entry) const {
+    return fEntries.get() + static_cast<size_t>(entry) * static_cast<size_t>(CellSize());
+  }
   void Grow();  // twice the slots, every entry indexed again
 
   // Set at construction. A thread that prepares keys (Hash) reads these while another

@@ -200,13 +200,12 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
 
 inline double CategoryCoder::Lookup(uint64_t h, size_t row) {
   if ((fHashed + 1) * 4 > fSlots.Size() * 3) Grow(row);
-  const uint32_t tag = static_cast<uint32_t>(h >> 32);
-  SlotTable::Slot& slot = fSlots.Find(Home(h), [&](const SlotTable::Slot& s) {
-    return s.tag == tag && SameValue(s.index1 - 1, row);
+  const uint32_t tag = fSlots.Tag(h);
+  SlotTable::Slot& slot = fSlots.Find(Home(h), [&](SlotTable::Slot s) {
+    return fSlots.Holds(s, tag) && SameValue(fSlots.Entry(s), row);
   });
-  if (slot.index1 != 0) return static_cast<double>(slot.index1 - 1);
-  slot.index1 = fCodes + 1;
-  slot.tag = tag;
+  if (slot != 0) return static_cast<double>(fSlots.Entry(slot));
+  slot = fSlots.Make(fCodes, tag);
   ++fHashed;
   if (fWords > 0) {
     const char* cell = fpVar->GetStringCell(row);
@@ -306,7 +305,8 @@ void CategoryCoder::Grow(size_t row) {
   // Rebuilt in code order from the kept values (the first rows of wide strings), a chunk of
   // codes at a time: their hashes first, then each slot fetched a few codes before it is
   // written, as in CodeRows.
-  fSlots.Assign(slots);
+  // A code is an entry: numbers coded through fDirect take codes without slots.
+  fSlots.Assign(slots, fString ? slots : slots + static_cast<size_t>(kDirectLimit));
   constexpr uint32_t kChunk = 256;
   constexpr uint32_t kAhead = 32;
   uint64_t hashes[kChunk];
@@ -316,8 +316,7 @@ void CategoryCoder::Grow(size_t row) {
     for (uint32_t i = 0; i < n; ++i) {
       if (i + kAhead < n && hashes[i + kAhead] != 0) Prefetch(hashes[i + kAhead]);
       if (hashes[i] == 0) continue;
-      fSlots.EmptySlot(Home(hashes[i])) =
-          SlotTable::Slot{first + i + 1, static_cast<uint32_t>(hashes[i] >> 32)};
+      fSlots.EmptySlot(Home(hashes[i])) = fSlots.Make(first + i, fSlots.Tag(hashes[i]));
     }
   }
 }

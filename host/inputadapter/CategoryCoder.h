@@ -73,9 +73,9 @@ class alignas(64) CategoryCoder {
   // Once the slot is at hand: fetches the stored value of the category it points to.
   [[gnu::always_inline]] void PrefetchValue(uint64_t h) const {
     if (fSlots.Empty()) return;
-    const SlotTable::Slot& slot = fSlots.HomeSlot(Home(h));
-    if (slot.index1 == 0 || slot.tag != static_cast<uint32_t>(h >> 32)) return;
-    const size_t code = slot.index1 - 1;
+    const SlotTable::Slot slot = fSlots.HomeSlot(Home(h));
+    if (!fSlots.Holds(slot, fSlots.Tag(h))) return;
+    const size_t code = fSlots.Entry(slot);
     if (!fString) {
       __builtin_prefetch(&fNumberKey[code]);
     } else if (fWords > 0) {

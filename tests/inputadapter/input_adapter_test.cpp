@@ -575,14 +575,14 @@ TEST(CategoryCoder, ForeseenBytesAskRoomOnlyForAGroupOfManyCategories) {
     small->SetNumber(i, static_cast<double>(k % 1000));
     fraction->SetNumber(i, 0.5 + static_cast<double>(k % 100000));
   }
-  // Per category: about two slots, the kept value (two words for the 12-byte string, one for
-  // a number) and about two cells of the count table.
+  // Per category: about two slots of 4 bytes, the kept value (two words for the 12-byte
+  // string, one for a number) and about two cells of the count table.
   const size_t uniqueBytes = CategoryCoder(unique).ForeseenBytes(0, n);
-  EXPECT_GE(uniqueBytes, n * 9 / 10 * 48);
-  EXPECT_LE(uniqueBytes, n * 48);
+  EXPECT_GE(uniqueBytes, n * 9 / 10 * 40);
+  EXPECT_LE(uniqueBytes, n * 40);
   const size_t fractionBytes = CategoryCoder(fraction).ForeseenBytes(0, n);
-  EXPECT_GE(fractionBytes, 75000u * 40);
-  EXPECT_LE(fractionBytes, n * 40);
+  EXPECT_GE(fractionBytes, 75000u * 32);
+  EXPECT_LE(fractionBytes, n * 32);
   EXPECT_EQ(CategoryCoder(colour).ForeseenBytes(0, n), 0u);
   EXPECT_EQ(CategoryCoder(small).ForeseenBytes(0, n), 0u);
   EXPECT_EQ(CategoryCoder(unique).ForeseenBytes(0, 60000), 0u);

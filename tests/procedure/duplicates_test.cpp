@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <map>
 
-#include "backend/validatedata/VDTFirstRowTable.h"
 #include "backend/validatedata/VDTRun.h"
 #include "dataset_builder.h"
 #include "procedure_support.h"
@@ -187,36 +186,5 @@ TEST(Duplicates, AGroupOverTwentyFiveShowsItsSizeAndANoteAndOfTwentyFiveShowsEve
     } else {
       EXPECT_THAT(ProcedureRun::Footnotes(tables[0]), IsEmpty());
     }
-  }
-}
-
-TEST(Duplicates, TheTableOfFirstRowsTellsKeysWhoseHashesCollideApart) {
-  // Keys whose hashes share their home slot and the bits kept beside the row are told apart
-  // by the comparison alone; each returning key must name the row it was first met at, also
-  // after the table is emptied for a smaller group and made anew for a larger one.
-  VDTFirstRowTable table;
-  for (const size_t rows : {size_t{5000}, size_t{700}, size_t{70000}}) {
-    SCOPED_TRACE(std::to_string(rows) + " rows");
-    table.Reset(rows, 1);
-    std::map<size_t, size_t> firstRow;  // key -> the row it was first met at
-    std::vector<size_t> keyOfRow(rows);
-    size_t compared = 0;
-    for (size_t row = 0; row < rows; ++row) {
-      const size_t key = (row * 7919) % (rows / 3 + 1);
-      keyOfRow[row] = key;
-      // Few distinct hashes: 64 homes and tags for all the keys.
-      const uint64_t h = ((key % 64) * 0x9e3779b97f4a7c15ULL) | 1;
-      const size_t found = table.FindOrAdd(h, row, [&](size_t at) {
-        ++compared;
-        return keyOfRow[at] == key;
-      });
-      const auto [it, added] = firstRow.emplace(key, row);
-      if (added) {
-        ASSERT_EQ(found, VDTFirstRowTable::kNone) << "row " << row;
-      } else {
-        ASSERT_EQ(found, it->second) << "row " << row;
-      }
-    }
-    EXPECT_GT(compared, rows);  // the colliding keys were compared, not taken on their hash
   }
 }
