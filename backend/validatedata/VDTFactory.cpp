@@ -198,10 +198,13 @@ bool VDTFactory::PrepareFinalPass() {
                                                &fDuplicIdVec, fNewVarInds[0], fNewVarInds[1],
                                                fNewVarInds[2], fNewVarInds[3]);
   // The variable checks code the categories of every split group in tables that grow with the
-  // group. Mapped page by page while both threads of the pass are busy, such memory costs
-  // several times what it costs mapped at once on both cores before the pass.
+  // group, and the duplicate groups found each take a row of a table. Mapped page by page
+  // while both threads of the pass are busy, such memory costs several times what it costs
+  // mapped at once on both cores before the pass.
+  size_t ahead = fpOutput->ForeseenBytes(fDuplicIdVec.size());
   if (fpVDTValidSpecs->GetVarCheckStatus())
-    MapHeapAhead(fpAdapter->ForeseenTableBytes(largestBegin, largestEnd), WorkerThreads());
+    ahead += fpAdapter->ForeseenTableBytes(largestBegin, largestEnd);
+  MapHeapAhead(ahead, WorkerThreads());
   fpAdapter->SetSplitFile(fpProcedure, true, true, false);
   fpOutput->RefreshAdapter();
   fpAdapter->SetOutput(fpOutput.get());

@@ -166,6 +166,13 @@ void VDTOutput::AddDuplicIdRow(const IdValues& ids, const std::vector<long>& cas
   ++fNDuplicIdRows;
 }
 
+size_t VDTOutput::ForeseenBytes(size_t duplicGroups) const {
+  if (!fpDuplicIdTable) return 0;
+  // A row a group: its count, its cases and a cell an identifier, over two dimensions.
+  const size_t ids = fpValidSpecs->GetCaseIdVarList()->size();
+  return duplicGroups * BpPivotTable::RowBytes(2 + ids, 2);
+}
+
 void VDTOutput::AddCaseChecksRow(const IdValues& ids, long caseNumber) {
   if (!fpCaseChecksTable) return;
   fpCaseChecksNumberDim->Category(Count(fNCaseChecksRows + 1));

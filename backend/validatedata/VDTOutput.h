@@ -45,6 +45,8 @@ class VDTOutput {
                         const std::vector<int>& ruleCounts,
                         const std::vector<const VDTRuleSpecs*>& violCustRules,
                         const IdValues& ids, long caseNumber);
+  // The bytes the rows of `duplicGroups` duplicate groups are likely to take in the tables.
+  size_t ForeseenBytes(size_t duplicGroups) const;
   void WriteSplitTables();
   void EndSplit();
   // Takes back what the current split group wrote (its headings, tables and messages) when

@@ -244,6 +244,10 @@ class BpPivotTable {
 
   // A new dimension titled `title`; sort as for BpGroup::Group. Placed on rows until Position.
   BpDimension* Dimension(const BpCellText& title, int sort);
+  // The bytes a row of a table of `dimensions` dimensions is likely to take in memory: its
+  // category and `cells` cells, with their keys and their share of the lists and indexes that
+  // grow by doubling with the rows (for memory mapped before a pass that adds many rows).
+  static std::size_t RowBytes(std::size_t cells, std::size_t dimensions);
   // A footnote on the table itself.
   void Note(const BpAnnotation& note);
   // The caption below the table (a second call replaces it).
