@@ -180,6 +180,9 @@ bool VDTFactory::ScreenSplit() {
 
 bool VDTFactory::PrepareFinalPass() {
   if (!fpDuplicIdMap) return false;
+  // What the first pass had no time to map of the saved variables' memory is mapped on both
+  // cores before they are made.
+  fpAdapter->MapRest(WorkerThreads());
   for (auto& column : fSavedColumns) fpDataSource->OfferColumnStorage(std::move(column));
   fSavedColumns.clear();
   const bool made = CreateNewVariables();

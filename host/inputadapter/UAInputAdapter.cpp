@@ -111,6 +111,15 @@ bool UAInputAdapter::MapAhead(size_t bytes) {
   return !fToMap.empty();
 }
 
+void UAInputAdapter::MapRest(int threads) {
+  if (fToMap.empty()) return;
+  fToMap.back().first = static_cast<char*>(fToMap.back().first) + fMapped;
+  fToMap.back().second -= fMapped;
+  PrefaultForWrite(fToMap, threads);
+  fToMap.clear();
+  fMapped = 0;
+}
+
 void UAInputAdapter::RecodeMatrixSpecs() {}
 void UAInputAdapter::HandleBadMatrixSpec() {}
 void UAInputAdapter::FillFreeVars(double*) {}

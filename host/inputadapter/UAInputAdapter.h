@@ -73,6 +73,8 @@ class UAInputAdapter {
   void MapDuringPass(std::vector<std::pair<void*, size_t>> ranges);
   // Maps the next `bytes` (whole pages) of that memory; false once all of it is mapped.
   bool MapAhead(size_t bytes);
+  // Maps what the pass left of that memory at once, on up to `threads` threads.
+  void MapRest(int threads);
 
   // Split groups: the procedure context whose output is labelled by split group, and three
   // flags of the host's signature (split groups honoured; always true in this host).

@@ -458,6 +458,20 @@ TEST(ProcIterator, MemoryMappedAheadPieceByPieceEndsResidentWholePagesIncluded) 
   EXPECT_FALSE(adapter.MapAhead(page));
   munmap(region, bytes);
 
+  // A few pieces, then the rest at once on two threads: the same pages.
+  region = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(region, MAP_FAILED);
+  base = static_cast<char*>(region);
+  ASSERT_EQ(resident(0, 64), 0u);
+  adapter.MapDuringPass({{base, 20 * page}, {base + 24 * page + 100, 40 * page - 100}});
+  ASSERT_TRUE(adapter.MapAhead(5 * page));
+  adapter.MapRest(2);
+  EXPECT_EQ(resident(0, 20), 20u);
+  EXPECT_EQ(resident(20, 25), 0u);
+  EXPECT_EQ(resident(25, 64), 39u);
+  EXPECT_FALSE(adapter.MapAhead(page));
+  munmap(region, bytes);
+
   std::vector<double> later(4 * UAProcDataSourceIter::kBlockSize);
   const size_t n = 3 * UAProcDataSourceIter::kBlockSize + 5;
   ZIRA_DataSource large = MakeLargeData(n);
