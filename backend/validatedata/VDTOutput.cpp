@@ -167,10 +167,11 @@ void VDTOutput::AddDuplicIdRow(const IdValues& ids, const std::vector<long>& cas
 }
 
 size_t VDTOutput::ForeseenBytes(size_t duplicGroups) const {
-  if (!fpDuplicIdTable) return 0;
-  // A row a group: its count, its cases and a cell an identifier, over two dimensions.
-  const size_t ids = fpValidSpecs->GetCaseIdVarList()->size();
-  return duplicGroups * BpPivotTable::RowBytes(2 + ids, 2);
+  // The table of each split group lists its duplicate groups, a row a group: its count, its
+  // cases and a cell an identifier, over two dimensions.
+  const auto* ids = fpValidSpecs->GetCaseIdVarList();
+  if (!fpValidSpecs->GetDuplicIdCheck() || !ids) return 0;
+  return duplicGroups * BpPivotTable::RowBytes(2 + ids->size(), 2);
 }
 
 void VDTOutput::AddCaseChecksRow(const IdValues& ids, long caseNumber) {
