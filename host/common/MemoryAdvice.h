@@ -47,12 +47,3 @@ void ReserveAdvised(std::vector<T>& v, size_t n) {
   v.swap(fresh);
 }
 
-// Fills `v` with n copies of `value`, asking for huge pages first when the buffer is large;
-// with `threads` > 1 the new buffer is mapped on that many threads before it is filled.
-template <typename T>
-void AssignAdvised(std::vector<T>& v, size_t n, const T& value, int threads = 1) {
-  v.clear();
-  ReserveAdvised(v, n);
-  if (threads > 1) PrefaultForWrite({{v.data(), n * sizeof(T)}}, threads);
-  v.assign(n, value);
-}
