@@ -7,9 +7,9 @@
 // Entries are never removed, so the first empty slot of a search ends it.
 //
 // A search starts at a home slot and looks at the other slots of the home slot's cache line
-// before it goes on to the next line. Slot by slot, a search in a table three fifths full
-// runs past the end of its line about every third time, into a line nobody fetched ahead;
-// within the line it rarely has to leave it.
+// (16 slots) before it goes on to the next line. Slot by slot, a search in a table three
+// fifths full would often run past the end of its line, into a line nobody fetched ahead;
+// a whole line of a table that full is seldom full, so a search rarely leaves it.
 //
 // A table does not ask for huge pages: where free memory is scattered the system first
 // gathers it to make them, and for a table of tens of megabytes that took several times what
@@ -27,7 +27,8 @@
 
 // Invariants:
 //  1. fLines.size() is 0 or a power of two;
-//  2. a used slot's low fEntryBits bits hold an entry + 1 of at most fEntries; fEntryBits <= 32.
+//  2. a used slot's low fEntryBits bits hold its entry + 1, and every entry Assign was told
+//     of fits in them; fEntryBits <= 32.
 class SlotTable {
  public:
   using Slot = uint32_t;
