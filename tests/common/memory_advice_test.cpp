@@ -7,15 +7,7 @@
 #include <cstring>
 
 #include "host/common/MemoryAdvice.h"
-
-// The address sanitizer has an allocator of its own (g++ and clang++ tell it differently).
-#if defined(__SANITIZE_ADDRESS__)
-#define ZIRA_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZIRA_OWN_ALLOCATOR 1
-#endif
-#endif
+#include "tests/own_allocator.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "host/output/BpHeading.h"
 #include "host/output/BpProcedure.h"
 #include "host/output/TableLayout.h"
+#include "tests/own_allocator.h"
 
 namespace {
 
@@ -197,14 +198,6 @@ TEST_F(PivotTableTest, ThousandsOfCategoriesAreFoundAgainQuickly) {
   EXPECT_EQ(cases->Leaves().size(), 20000u);
   EXPECT_EQ(info->Leaves().size(), 1u);
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-#define ZIRA_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZIRA_OWN_ALLOCATOR 1
-#endif
-#endif
 
 TEST_F(PivotTableTest, TheBytesForeseenForRowsAreNearWhatTheRowsTake) {
 #if defined(ZIRA_OWN_ALLOCATOR) || !defined(__GLIBC__)
