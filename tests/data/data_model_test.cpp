@@ -162,6 +162,24 @@ TEST(DataModel, DistinctValuesMetLateInALongColumnCount) {
   EXPECT_EQ(late24->GetMeasurementLevel(), kLevelScale);
   EXPECT_EQ(late23->GetMeasurementLevel(), kLevelNominal);
   EXPECT_EQ(withMissing->GetMeasurementLevel(), kLevelNominal);
+
+  // An odd number of cases: values are compared two at a time, and the last one alone.
+  ZIRA_DataSource odd;
+  const size_t m = 2051;
+  odd.SetCaseCount(m);
+  auto* lastIs24th = odd.AddVariable("last24", 0);
+  auto* lastIs23rd = odd.AddVariable("last23", 0);
+  for (size_t i = 0; i < m; ++i) {
+    // 23 values early on (22 codes and 50), 22 in the other column; a new one in the last case.
+    const double code = static_cast<double>(i % 22);
+    lastIs24th->SetNumber(i, i == 5 ? 50.0 : code);
+    lastIs23rd->SetNumber(i, code == 21.0 ? 0.0 : i == 5 ? 50.0 : code);
+  }
+  lastIs24th->SetNumber(m - 1, 51.0);
+  lastIs23rd->SetNumber(m - 1, 51.0);
+  AdjustMeasurementLevels(&odd);
+  EXPECT_EQ(lastIs24th->GetMeasurementLevel(), kLevelScale);
+  EXPECT_EQ(lastIs23rd->GetMeasurementLevel(), kLevelNominal);
 }
 
 TEST(DataModel, ProcedureDataSourceSharesTheSessionsActiveDatasetAndBlocks) {
