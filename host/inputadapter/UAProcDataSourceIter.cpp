@@ -104,6 +104,9 @@ bool UAProcDataSourceIter::NewSplit() {
     return false;
   }
   const size_t end = GroupEnd(start);
+  // A block read ahead and dropped with the group before had no turn: the turns start again.
+  fSharedTurn.store(fBlocksRead, std::memory_order_release);
+  fWorkerSharesNext = false;
   fGroupStart = fRow = fPreparedEnd = start;
   fGroupEnd = end;
   fOpen = true;
@@ -235,10 +238,39 @@ void UAProcDataSourceIter::ReadBlock(int b) {
   if (end == begin) return;
   fBlockBegin[b] = begin;
   block.nRecords = static_cast<int>(end - begin);
+  fBlockNumber[b] = fBlocksRead++;
   fBlockCallerCodes[b] = fCallerCodes;
+  if (fShared >= 0) {
+    fBlockCallerCodes[b][static_cast<size_t>(fShared)] = fWorkerSharesNext ? 0 : 1;
+    fWorkerSharesNext = !fWorkerSharesNext;
+  }
+  double waited = 0;
   for (size_t f = 0; f < nFields; ++f)
-    if (!fBlockCallerCodes[b][f]) CodeField(b, static_cast<int>(f));
-  Smooth(fWorkerNs, NsSince(start));
+    if (!fBlockCallerCodes[b][f] && static_cast<int>(f) != fShared) CodeField(b, static_cast<int>(f));
+  // The shared field last: the caller has most likely coded it for the block before by then.
+  if (fShared >= 0 && !fBlockCallerCodes[b][static_cast<size_t>(fShared)])
+    waited = CodeSharedField(b);
+  Smooth(fWorkerNs, NsSince(start) - waited);
+}
+
+double UAProcDataSourceIter::CodeSharedField(int b) {
+  const uint64_t mine = fBlockNumber[b];
+  const Clock::time_point start = Clock::now();
+  uint64_t turn;
+  for (int spins = 0; (turn = fSharedTurn.load(std::memory_order_acquire)) != mine; ++spins) {
+    if (turn == kAbandoned) return 0;  // the caller stopped coding: this block goes unused
+    if (spins < 4096) {
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    } else {
+      std::this_thread::yield();
+    }
+  }
+  const double waited = NsSince(start);
+  CodeField(b, fShared);
+  fSharedTurn.store(mine + 1, std::memory_order_release);
+  return waited;
 }
 
 namespace {
@@ -247,35 +279,77 @@ bool gMoveEveryBlock = false;
 
 void UAProcDataSourceIter::MoveEveryBlockForTesting(bool on) { gMoveEveryBlock = on; }
 
+UAProcDataSourceIter::Side UAProcDataSourceIter::SideOf(int f) const {
+  if (f == fShared) return Side::kShared;
+  return fCallerCodes[static_cast<size_t>(f)] ? Side::kCaller : Side::kWorker;
+}
+
 void UAProcDataSourceIter::Rebalance(int b) {
-  int best = -1;
-  bool toWorker = false;
+  const int nFields = static_cast<int>(fCallerCodes.size());
   if (gMoveEveryBlock) {
-    // Each block moves the next field to the other side.
-    best = static_cast<int>(fBlocksSinceMove++ % static_cast<int>(fCallerCodes.size()));
-    toWorker = fCallerCodes[static_cast<size_t>(best)] != 0;
-  } else {
-    // Averages settle for a few blocks after a move before the next one.
-    if (++fBlocksSinceMove < 8 || fCallerNs == 0 || fWorkerNs == 0) return;
-    const double gap = fCallerNs - fWorkerNs;
-    toWorker = gap > 0;
-    // The costliest field whose move narrows the gap: moved, a field of cost c turns a gap g
-    // into g - 2c, narrower while c < g (and then no move brings it back).
-    for (size_t f = 0; f < fCallerCodes.size(); ++f) {
-      const double cost = fFieldNs[f];
-      if ((fCallerCodes[f] != 0) != toWorker || cost >= std::abs(gap)) continue;
-      if (best < 0 || cost > fFieldNs[static_cast<size_t>(best)]) best = static_cast<int>(f);
-    }
-    if (best < 0) return;
-    fBlocksSinceMove = 0;
+    // Each block moves the next field on: from the caller to both threads, to the second
+    // thread, back to the caller.
+    const int f = static_cast<int>(fBlocksSinceMove++ % nFields);
+    const Side from = SideOf(f);
+    if (from == Side::kCaller && fShared >= 0) MoveField(b, fShared, Side::kCaller);
+    MoveField(b, f,
+              from == Side::kCaller   ? Side::kShared
+              : from == Side::kShared ? Side::kWorker
+                                      : Side::kCaller);
+    return;
   }
-  const size_t f = static_cast<size_t>(best);
-  fCallerCodes[f] = !toWorker;
+  // Averages settle for a few blocks after a move before the next one.
+  if (++fBlocksSinceMove < 8 || fCallerNs == 0 || fWorkerNs == 0) return;
+  // The move that leaves the busier thread least to do per block; a shared field is half a
+  // block's coding on each thread. One field at a time is shared.
+  auto callerPart = [](Side s) {
+    return s == Side::kCaller ? 1.0 : s == Side::kShared ? 0.5 : 0.0;
+  };
+  double least = std::max(fCallerNs, fWorkerNs);
+  int best = -1;
+  Side to = Side::kCaller;
+  for (int f = 0; f < nFields; ++f) {
+    const Side from = SideOf(f);
+    for (Side side : {Side::kCaller, Side::kWorker, Side::kShared}) {
+      if (side == from || (side == Side::kShared && fShared >= 0)) continue;
+      const double moved = (callerPart(side) - callerPart(from)) * fFieldNs[static_cast<size_t>(f)];
+      const double busier = std::max(fCallerNs + moved, fWorkerNs - moved);
+      if (busier < least) {
+        least = busier;
+        best = f;
+        to = side;
+      }
+    }
+  }
+  if (best < 0) return;
+  fBlocksSinceMove = 0;
+  MoveField(b, best, to);
+}
+
+void UAProcDataSourceIter::MoveField(int b, int f, Side to) {
+  const Side from = SideOf(f);
+  if (from == to) return;
+  const size_t i = static_cast<size_t>(f);
   // A field handed to the second thread is first coded here for block b, which that thread
   // will not code, so its rows stay in order.
-  if (toWorker && fBlockCallerCodes[b][f]) {
-    CodeField(b, best);
-    fBlockCallerCodes[b][f] = 0;
+  if (to == Side::kWorker && fBlockCallerCodes[b][i]) {
+    if (from == Side::kShared) {
+      CodeSharedField(b);
+    } else {
+      CodeField(b, f);
+    }
+    fBlockCallerCodes[b][i] = 0;
+  }
+  if (from == Side::kShared) fShared = -1;
+  if (to == Side::kShared) {
+    // Block b has the turn unless its field is coded already; the block after it is coded on
+    // the other thread.
+    const bool here = fBlockCallerCodes[b][i] != 0;
+    fShared = f;
+    fSharedTurn.store(fBlockNumber[b] + (here ? 0 : 1), std::memory_order_release);
+    fWorkerSharesNext = here;
+  } else {
+    fCallerCodes[i] = to == Side::kCaller ? 1 : 0;
   }
 }
 
@@ -305,8 +379,20 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
     fWorker.Start([this, next] { ReadBlock(next); });
   }
   const Clock::time_point coding = Clock::now();
-  for (size_t f = 0; f < fBlockCallerCodes[b].size(); ++f)
-    if (fBlockCallerCodes[b][f]) CodeField(b, static_cast<int>(f));
+  try {
+    for (size_t f = 0; f < fBlockCallerCodes[b].size(); ++f) {
+      if (!fBlockCallerCodes[b][f]) continue;
+      if (static_cast<int>(f) == fShared) {
+        CodeSharedField(b);
+      } else {
+        CodeField(b, static_cast<int>(f));
+      }
+    }
+  } catch (...) {
+    // The block read ahead must not wait for a turn this thread will not pass on.
+    fSharedTurn.store(kAbandoned, std::memory_order_release);
+    throw;
+  }
   fReturned = Clock::now();
   fHandedOut = true;
   if (callerWork > 0)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -26,8 +27,9 @@
 //  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
 //     except the coding of the fields the block's split gives the caller (EncodeField);
 //     while fPrepareAhead, it only runs the adapter's PrepareCases and MapAhead;
-//  5. a field is coded by one thread at a time, block after block in order: fCallerCodes
-//     changes only while the second thread is idle.
+//  5. a field is coded by one thread at a time, block after block in order: fCallerCodes and
+//     fShared change only while the second thread is idle, and the shared field of a block is
+//     coded only once fSharedTurn holds that block's number.
 class UAProcDataSourceIter {
  public:
   // Borrows the adapter for its lifetime. The flag is the host's (cases are read in file
@@ -97,9 +99,21 @@ class UAProcDataSourceIter {
   void ReadBlock(int b);
   // Codes field p of block b, timing it.
   void CodeField(int b, int p);
-  // Moves at most one field's coding to the thread with less to do per block, when that
-  // makes the two closer; the second thread is idle. Block b is the caller's next.
+  // Moves at most one field's coding to the other thread, or has both threads code it on
+  // alternate blocks, when that lessens the work of the busier thread per block; the second
+  // thread is idle. Block b is the caller's next.
   void Rebalance(int b);
+  // Where a field is coded: by the caller, by the second thread, or by both on alternate
+  // blocks (the shared field).
+  enum class Side { kCaller, kWorker, kShared };
+  Side SideOf(int f) const;
+  // Puts field f on side `to`; block b, the caller's next, is coded as its split said, except
+  // that a field leaving the caller is coded here at once (the second thread will not code
+  // it for block b).
+  void MoveField(int b, int f, Side to);
+  // Codes the shared field of block b once its turn has come, and passes the turn on;
+  // answers the nanoseconds it waited for the turn.
+  double CodeSharedField(int b);
 
   // A second thread that runs one job at a time (reading the next block, or preparing the
   // next cases). A job lasts about a millisecond, and waking a sleeping thread can take a
@@ -158,6 +172,17 @@ class UAProcDataSourceIter {
   Clock::time_point fReturned;   // when NextBlock last handed out a block
   bool fHandedOut = false;       // the caller holds a block (fReturned is set)
   int fBlocksSinceMove = 0;
+  // A field whose coding alone costs more than the two threads' difference can move only as
+  // a whole, block by block: both threads code it, on alternate blocks, so each carries half
+  // of it. Its categories are met in row order: a block's coding waits for the block before
+  // (fSharedTurn, the number of the block whose coding may start; kAbandoned once the caller
+  // stopped coding). Blocks are numbered as they are read.
+  static constexpr uint64_t kAbandoned = ~uint64_t{0};
+  int fShared = -1;
+  bool fWorkerSharesNext = false;  // the next block read has its shared field coded there
+  uint64_t fBlocksRead = 0;
+  uint64_t fBlockNumber[2] = {0, 0};
+  std::atomic<uint64_t> fSharedTurn{0};
   Worker fWorker;
   std::vector<std::pair<std::string, std::string>> fSplitLabels;
 };
