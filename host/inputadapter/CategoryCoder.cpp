@@ -20,7 +20,17 @@ CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
       fWidth(static_cast<size_t>(v->GetCellWidth())),
       fWords(fString && fWidth / 8 <= kMaxKeyWords ? fWidth / 8 : 0) {
   assert(fpVar && "host/inputadapter/CategoryCoder: fpVar != 0");
-  if (fWords == 1) fMemo.assign(kMemoSlots, MemoEntry{});
+  if (!fString || fWords == 1) {
+    fMemo.resize(kMemoSlots);
+    ClearMemo();
+  }
+}
+
+void CategoryCoder::ClearMemo() {
+  // Two keys of different slots: each slot is left holding one that is not its own.
+  uint64_t other = 1;
+  while (MemoSlot(other) == MemoSlot(0)) ++other;
+  for (size_t k = 0; k < fMemo.size(); ++k) fMemo[k] = MemoEntry{MemoSlot(0) == k ? other : 0, 0.0};
 }
 
 void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
@@ -36,7 +46,7 @@ void CategoryCoder::Clear(size_t groupBegin, size_t groupEnd) {
   fNumberKey.clear();
   fKeyWords.clear();
   fFirstRow.clear();
-  std::fill(fMemo.begin(), fMemo.end(), MemoEntry{});
+  if (!fMemo.empty()) ClearMemo();
 }
 
 uint64_t CategoryCoder::HashRow(size_t row) const {
@@ -106,73 +116,84 @@ double CategoryCoder::Code(size_t row) {
 }
 
 void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
-  // First what needs no table: missing values, and whole numbers already met, coded at once
-  // (a code once given never changes). Then the rest in row order, so that new categories
-  // get their codes in order of first appearance: new whole numbers through the direct
-  // table, other values through the hashed table, each fetching the slot of a value a few
-  // rows ahead so that a large table does not stall.
+  // First what needs no table: values met before while the memo is on, missing values, and
+  // whole numbers already met, coded at once (a code once given never changes). Then the rest
+  // in row order, so that new categories get their codes in order of first appearance: new
+  // whole numbers through the direct table, other values through the hashed table, each
+  // fetching the slot of a value a few rows ahead so that a large table does not stall.
   constexpr size_t kAhead = 32;
   constexpr double kNewDirect = -1.0;  // a whole number not met before this block
+  constexpr double kHashed = -2.0;     // a value for the hashed table, its hash in fHashes
   const size_t n = end - begin;
-  fHashes.assign(n, 0);
+  if (fHashes.size() < n) fHashes.resize(n);
   size_t pending = 0;
-  if (fString) {
-    const bool userMissing = !fpVar->GetMissingValues().strings.empty();
-    const bool memo = MemoOn();
-    for (size_t i = 0; i < n; ++i) {
-      const size_t row = begin + i;
-      if (userMissing && fpVar->IsUserMissing(fpVar->GetString(row))) {
+  const bool memo = MemoOn();
+  const bool userMissingStrings = fString && !fpVar->GetMissingValues().strings.empty();
+  const bool userMissingNumbers = !fString && !fpVar->GetMissingValues().Empty();
+  const double* x = fString ? nullptr : fpVar->Numbers().data();
+  const int32_t* direct = fDirect.data();
+  const double directEnd = static_cast<double>(fDirect.size());
+  // What a value not found in the memo gives (the memo is on when `memo`; key is the value's
+  // memo key then).
+  auto classify = [&](size_t i, uint64_t key) __attribute__((always_inline)) {
+    const size_t row = begin + i;
+    if (fString) {
+      if (userMissingStrings && fpVar->IsUserMissing(fpVar->GetString(row))) {
         out[i] = MCMV::gMissingValue;
-        continue;
+        if (memo) Remember(key, out[i]);
+        return;
       }
-      const char* cell = fpVar->GetStringCell(row);
-      if (memo) {
-        uint64_t word;
-        std::memcpy(&word, cell, 8);
-        const MemoEntry& m = fMemo[MemoSlot(word)];
-        if (m.code1 != 0 && m.word == word) {
-          out[i] = static_cast<double>(m.code1 - 1);
-          continue;
+      fHashes[i] = HashCell(fpVar->GetStringCell(row));
+      out[i] = kHashed;
+      ++pending;
+      return;
+    }
+    const double d = x[row];
+    // Whole numbers within the direct table: its entry tells the code, a user-missing value,
+    // or a value not met yet (0 and -0 share entry 0).
+    if (d >= 0.0 && d < directEnd) {
+      const size_t k = static_cast<size_t>(d);
+      if (static_cast<double>(k) == d) {
+        const int32_t c = direct[k];
+        if (c == kNotMet) {
+          out[i] = kNewDirect;
+          ++pending;
+          return;
         }
+        out[i] = c >= 0 ? static_cast<double>(c) : MCMV::gMissingValue;
+        if (memo) Remember(key, out[i]);
+        return;
       }
-      fHashes[i] = HashCell(cell);
+    }
+    if (d == MCMV::gMissingValue || (userMissingNumbers && fpVar->IsUserMissing(d))) {
+      out[i] = MCMV::gMissingValue;
+      if (memo) Remember(key, out[i]);
+    } else if (IsDirect(d)) {
+      out[i] = kNewDirect;  // beyond the direct table so far
+      ++pending;
+    } else {
+      fHashes[i] = NumberHash(hashing::NumberBits(d));
+      out[i] = kHashed;
       ++pending;
     }
-  } else {
-    const double* x = fpVar->Numbers().data();
-    const bool userMissing = !fpVar->GetMissingValues().Empty();
-    const int32_t* direct = fDirect.data();
-    const size_t nDirect = fDirect.size();
-    const double directEnd = static_cast<double>(nDirect);
+  };
+  if (memo) {
+    // A value's memo key: its 8 bytes as they lie (-0 has an entry of its own).
+    const char* bytes = fString ? fpVar->GetStringCell(begin)
+                                : reinterpret_cast<const char*>(x + begin);
+    const size_t stride = fString ? fWidth : sizeof(double);
     for (size_t i = 0; i < n; ++i) {
-      const double d = x[begin + i];
-      // Whole numbers within the direct table: its entry tells the code, a user-missing
-      // value, or a value not met yet (0 and -0 share entry 0).
-      if (d >= 0.0 && d < directEnd) {
-        const size_t k = static_cast<size_t>(d);
-        if (static_cast<double>(k) == d) {
-          const int32_t c = direct[k];
-          if (c >= 0) {
-            out[i] = static_cast<double>(c);
-          } else if (c == kUserMissing) {
-            out[i] = MCMV::gMissingValue;
-          } else {
-            out[i] = kNewDirect;
-            ++pending;
-          }
-          continue;
-        }
-      }
-      if (d == MCMV::gMissingValue || (userMissing && fpVar->IsUserMissing(d))) {
-        out[i] = MCMV::gMissingValue;
-      } else if (IsDirect(d)) {
-        out[i] = kNewDirect;  // beyond the direct table so far
-        ++pending;
+      uint64_t key;
+      std::memcpy(&key, bytes + i * stride, 8);
+      const MemoEntry& m = fMemo[MemoSlot(key)];
+      if (__builtin_expect(m.key == key, 1)) {
+        out[i] = m.out;
       } else {
-        fHashes[i] = NumberHash(hashing::NumberBits(d));
-        ++pending;
+        classify(i, key);
       }
     }
+  } else {
+    for (size_t i = 0; i < n; ++i) classify(i, 0);
   }
   if (pending == 0) return;
   // A table within the processor's second-level cache needs no fetching ahead (a table that
@@ -181,19 +202,22 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
   for (size_t i = 0; i < n; ++i) {
     // Two steps ahead: the slot of a value 32 rows on, then the category value its slot
     // points to 16 rows on.
-    if (far && i + kAhead < n && fHashes[i + kAhead] != 0) Prefetch(fHashes[i + kAhead]);
-    if (far && i + kAhead / 2 < n && fHashes[i + kAhead / 2] != 0)
+    if (far && i + kAhead < n && out[i + kAhead] == kHashed) Prefetch(fHashes[i + kAhead]);
+    if (far && i + kAhead / 2 < n && out[i + kAhead / 2] == kHashed)
       PrefetchValue(fHashes[i + kAhead / 2]);
     const size_t row = begin + i;
-    if (fHashes[i] != 0) {
+    if (out[i] == kHashed) {
       out[i] = Lookup(fHashes[i], row);
-      if (MemoOn()) {
-        uint64_t word;
-        std::memcpy(&word, fpVar->GetStringCell(row), 8);
-        fMemo[MemoSlot(word)] = MemoEntry{word, static_cast<uint32_t>(out[i]) + 1};
-      }
     } else if (out[i] == kNewDirect) {
       out[i] = DirectCode(fpVar->GetNumber(row));
+    } else {
+      continue;
+    }
+    if (MemoOn()) {
+      uint64_t key;
+      std::memcpy(&key, fString ? fpVar->GetStringCell(row) : reinterpret_cast<const char*>(&x[row]),
+                  8);
+      Remember(key, out[i]);
     }
   }
 }

@@ -17,7 +17,8 @@ class ZIRA_Variable;
 //  2. fSlots.Size() is 0 or a power of two, at least 4/3 of the number of hashed categories;
 //  3. for strings up to kMaxKeyWords words wide, fKeyWords holds each category's cell bytes
 //     (fWords words per code); for wider strings fFirstRow[k] is the row of its first value.
-//  4. a filled fMemo entry holds a word coded since the last Clear and that word's code.
+//  4. an fMemo entry whose key lies in its own slot holds a value met since the last Clear
+//     (a number's bits, or a string of one word) and what CodeRows gives for it.
 // Cache-line aligned: the two threads of a pass code different variables side by side, and a
 // coder writes its counts as it goes.
 class alignas(64) CategoryCoder {
@@ -104,18 +105,22 @@ class alignas(64) CategoryCoder {
   std::vector<uint64_t> fNumberKey;  // per code: the number's bits (numeric variables)
   std::vector<uint64_t> fKeyWords;   // per code: the cell bytes (narrow string variables)
   std::vector<size_t> fFirstRow;     // per code: first row (wide string variables)
-  std::vector<uint64_t> fHashes;     // CodeRows' scratch: the hash of each row, 0 = not hashed
-  // Strings of one 8-byte word, while the variable has at most kMemoSlots categories: the
-  // codes of words met before, by a few bits of the word, so that most values of a variable
-  // of a few categories take neither a hash nor a search of the table.
+  std::vector<uint64_t> fHashes;     // CodeRows' scratch: the hash of each row sent to the table
+  // Values of 8 bytes (numbers, strings of one word) while the variable has at most
+  // kMemoSlots categories: what CodeRows gave for values met before, by a few bits of the
+  // value, so that most values of a variable of a few categories take neither a hash nor a
+  // search of the table, nor a conversion of a number. An entry left empty holds a key that
+  // belongs in another slot, which no value of its own slot equals.
   static constexpr size_t kMemoSlots = 256;
   struct MemoEntry {
-    uint64_t word = 0;
-    uint32_t code1 = 0;  // code + 1; 0: empty
+    uint64_t key;
+    double out;
   };
-  static size_t MemoSlot(uint64_t word) {
-    return static_cast<size_t>((word * 0x9e3779b97f4a7c15ULL) >> 56);
+  static size_t MemoSlot(uint64_t key) {
+    return static_cast<size_t>(((key >> 32 ^ key) * 0x9e3779b97f4a7c15ULL) >> 56);
   }
-  bool MemoOn() const { return fWords == 1 && fHashed <= kMemoSlots; }
-  std::vector<MemoEntry> fMemo;  // kMemoSlots entries for strings of one word
+  bool MemoOn() const { return !fMemo.empty() && fCodes <= kMemoSlots; }
+  void ClearMemo();
+  void Remember(uint64_t key, double out) { fMemo[MemoSlot(key)] = MemoEntry{key, out}; }
+  std::vector<MemoEntry> fMemo;  // kMemoSlots entries for values of 8 bytes
 };
