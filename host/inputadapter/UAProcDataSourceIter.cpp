@@ -250,7 +250,7 @@ void UAProcDataSourceIter::ReadBlock(int b) {
   // The shared field last: the caller has most likely coded it for the block before by then.
   if (fShared >= 0 && !fBlockCallerCodes[b][static_cast<size_t>(fShared)])
     waited = CodeSharedField(b);
-  Smooth(fWorkerNs, NsSince(start) - waited);
+  fWorkerNs += NsSince(start) - waited;
 }
 
 double UAProcDataSourceIter::CodeSharedField(int b) {
@@ -298,14 +298,21 @@ void UAProcDataSourceIter::Rebalance(int b) {
                                       : Side::kCaller);
     return;
   }
-  // Averages settle for a few blocks after a move before the next one.
-  if (++fBlocksSinceMove < 8 || fCallerNs == 0 || fWorkerNs == 0) return;
-  // The move that leaves the busier thread least to do per block; a shared field is half a
-  // block's coding on each thread. One field at a time is shared.
+  // Each thread's work per block over the last few blocks (with a shared field, as many of
+  // them coded on one side as on the other).
+  constexpr int kWindow = 8;
+  if (++fBlocksSinceMove < kWindow) return;
+  const double caller = fCallerNs / kWindow, worker = fWorkerNs / kWindow;
+  fBlocksSinceMove = 0;
+  fCallerNs = fWorkerNs = 0;
+  if (caller == 0 || worker == 0) return;
+  // The move that leaves the busier thread least to do per block, by more than the times
+  // vary from one window to the next; a shared field is half a block's coding on each
+  // thread. One field at a time is shared.
   auto callerPart = [](Side s) {
     return s == Side::kCaller ? 1.0 : s == Side::kShared ? 0.5 : 0.0;
   };
-  double least = std::max(fCallerNs, fWorkerNs);
+  double least = 0.98 * std::max(caller, worker);
   int best = -1;
   Side to = Side::kCaller;
   for (int f = 0; f < nFields; ++f) {
@@ -313,7 +320,7 @@ void UAProcDataSourceIter::Rebalance(int b) {
     for (Side side : {Side::kCaller, Side::kWorker, Side::kShared}) {
       if (side == from || (side == Side::kShared && fShared >= 0)) continue;
       const double moved = (callerPart(side) - callerPart(from)) * fFieldNs[static_cast<size_t>(f)];
-      const double busier = std::max(fCallerNs + moved, fWorkerNs - moved);
+      const double busier = std::max(caller + moved, worker - moved);
       if (busier < least) {
         least = busier;
         best = f;
@@ -321,9 +328,7 @@ void UAProcDataSourceIter::Rebalance(int b) {
       }
     }
   }
-  if (best < 0) return;
-  fBlocksSinceMove = 0;
-  MoveField(b, best, to);
+  if (best >= 0) MoveField(b, best, to);
 }
 
 void UAProcDataSourceIter::MoveField(int b, int f, Side to) {
@@ -380,14 +385,11 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   }
   const Clock::time_point coding = Clock::now();
   try {
-    for (size_t f = 0; f < fBlockCallerCodes[b].size(); ++f) {
-      if (!fBlockCallerCodes[b][f]) continue;
-      if (static_cast<int>(f) == fShared) {
-        CodeSharedField(b);
-      } else {
+    // The shared field first: the second thread may wait for it.
+    if (fShared >= 0 && fBlockCallerCodes[b][static_cast<size_t>(fShared)]) CodeSharedField(b);
+    for (size_t f = 0; f < fBlockCallerCodes[b].size(); ++f)
+      if (fBlockCallerCodes[b][f] && static_cast<int>(f) != fShared)
         CodeField(b, static_cast<int>(f));
-      }
-    }
   } catch (...) {
     // The block read ahead must not wait for a turn this thread will not pass on.
     fSharedTurn.store(kAbandoned, std::memory_order_release);
@@ -395,9 +397,7 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
   }
   fReturned = Clock::now();
   fHandedOut = true;
-  if (callerWork > 0)
-    Smooth(fCallerNs,
-           callerWork + std::chrono::duration<double, std::nano>(fReturned - coding).count());
+  fCallerNs += callerWork + std::chrono::duration<double, std::nano>(fReturned - coding).count();
   return block;
 }
 
