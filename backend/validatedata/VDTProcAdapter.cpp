@@ -4,6 +4,10 @@
 #include <cassert>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "backend/validatedata/VDTOutput.h"
 #include "backend/validatedata/VDTRuleSpecs.h"
 #include "backend/validatedata/VDTRun.h"
@@ -139,9 +143,9 @@ void VDTProcAdapter::Init(ObsVecMap* duplicMap) {
     if (fPassInd == 1) {
       // The groups of the first pass name every case that has a duplicate; the second pass
       // looks up only those in the map: every other case is in no group.
-      fInDuplicGroup.assign(Data().CaseCount(), false);
+      fInDuplicGroup.assign(Data().CaseCount(), 0);
       for (const auto& group : *fpDuplicIdVec)
-        for (long c : group) fInDuplicGroup[static_cast<size_t>(c - 1)] = true;
+        for (long c : group) fInDuplicGroup[static_cast<size_t>(c - 1)] = 1;
     }
   }
 }
@@ -239,19 +243,27 @@ void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, bool ruleCases
     const VDTValidSpecs& s = *fpVDTValidSpecs;
     const auto* scope = s.GetAllVarList() ? s.GetAllVarList() : s.GetAnalysVarList();
     fEmptySoFar.resize(n);
-    size_t left = n;
-    for (size_t i = 0; i < n; ++i) fEmptySoFar[i] = static_cast<uint32_t>(i);
-    if (scope) {
-      for (int col : *scope) {
+    size_t left = 0;
+    if (scope && !scope->empty()) {
+      // The first variable is read straight through.
+      const ColumnView& first = fColumns[static_cast<size_t>(scope->front())];
+      for (size_t i = 0; i < n; ++i) {
+        fEmptySoFar[left] = static_cast<uint32_t>(i);
+        left += MissingOrBlank(first, begin + i) ? 1 : 0;
+      }
+      for (size_t v = 1; v < scope->size() && left > 0; ++v) {
+        const ColumnView& c = fColumns[static_cast<size_t>((*scope)[v])];
         size_t kept = 0;
         for (size_t k = 0; k < left; ++k) {
           const uint32_t i = fEmptySoFar[k];
           fEmptySoFar[kept] = i;
-          kept += MissingOrBlankAt(col, begin + i) ? 1 : 0;
+          kept += MissingOrBlank(c, begin + i) ? 1 : 0;
         }
         left = kept;
-        if (left == 0) break;
       }
+    } else {
+      for (size_t i = 0; i < n; ++i) fEmptySoFar[i] = static_cast<uint32_t>(i);
+      left = n;
     }
     for (size_t k = 0; k < left; ++k) mark[fEmptySoFar[k]] = 1;
   }
@@ -272,7 +284,8 @@ void VDTProcAdapter::MarkCasesToProcess(size_t begin, size_t end, bool ruleCases
     }
   }
   if (fDoDuplic && fPassInd == 1) {
-    for (size_t i = 0; i < n; ++i) mark[i] |= fInDuplicGroup[begin + i] ? 1 : 0;
+    const uint8_t* inGroup = fInDuplicGroup.data() + begin;
+    for (size_t i = 0; i < n; ++i) mark[i] |= static_cast<char>(inGroup[i]);
   }
   if (fDoRules && ruleCases) {
     for (int col : fOutcomeCols) {
@@ -305,24 +318,54 @@ bool VDTProcAdapter::CaseReportTakesRows() const {
          (fCaseLimit == 0 || fNReportedCases <= fCaseLimit);
 }
 
+namespace {
+// Adds 1 to hits[i] for each i < n where x[i] is 1 and mark[i] is 0; answers how many.
+int AddOnes(const double* x, const char* mark, size_t n, int32_t* hits) {
+  size_t i = 0;
+  int k = 0;
+#if defined(__SSE2__)
+  // Four cases at a time: the comparisons of their values with 1 and of their marks with 0,
+  // as four lanes of -1 (true) or 0, taken from the counts.
+  const __m128d one = _mm_set1_pd(1.0);
+  const __m128i zero = _mm_setzero_si128();
+  __m128i count = zero;
+  for (; i + 4 <= n; i += 4) {
+    const __m128 isOne = _mm_shuffle_ps(_mm_castpd_ps(_mm_cmpeq_pd(_mm_loadu_pd(x + i), one)),
+                                        _mm_castpd_ps(_mm_cmpeq_pd(_mm_loadu_pd(x + i + 2), one)),
+                                        _MM_SHUFFLE(2, 0, 2, 0));
+    int32_t marks;
+    std::memcpy(&marks, mark + i, sizeof marks);
+    const __m128i marks32 =
+        _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(marks), zero), zero);
+    const __m128i hits4 = _mm_and_si128(_mm_castps_si128(isOne), _mm_cmpeq_epi32(marks32, zero));
+    __m128i* to = reinterpret_cast<__m128i*>(hits + i);
+    _mm_storeu_si128(to, _mm_sub_epi32(_mm_loadu_si128(to), hits4));
+    count = _mm_sub_epi32(count, hits4);
+  }
+  int32_t lanes[4];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), count);
+  k = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+#endif
+  for (; i < n; ++i) {
+    const int hit = (x[i] == 1.0 && mark[i] == 0) ? 1 : 0;
+    hits[i] += hit;
+    k += hit;
+  }
+  return k;
+}
+}  // namespace
+
 void VDTProcAdapter::CountRulesByColumn(size_t begin, size_t end, const char* mark) {
   const VDTValidSpecs& s = *fpVDTValidSpecs;
   const size_t n = end - begin;
-  fCaseViolations.assign(n, 0);
+  fCaseHits.assign(n, 0);
   // The unmarked cases where a rule's outcome column holds a valid 1: counted, and added to
   // each case's number of rules broken.
   auto broken = [&](int outcomeCol) {
     if (outcomeCol < 0) return 0;
     const ColumnView& c = fColumns[static_cast<size_t>(outcomeCol)];
     if (!c.numbers || (c.userMissing && c.var->IsUserMissing(1.0))) return 0;
-    const double* x = c.numbers + begin;
-    int k = 0;
-    for (size_t i = 0; i < n; ++i) {
-      const int hit = (x[i] == 1.0 && mark[i] == 0) ? 1 : 0;
-      fCaseViolations[i] += hit;
-      k += hit;
-    }
-    return k;
+    return AddOnes(c.numbers + begin, mark, n, fCaseHits.data());
   };
   const auto* stand = s.GetStandRuleSpecs();
   for (int i = 0; i < s.GetNStandRules(); ++i) {
@@ -336,6 +379,8 @@ void VDTProcAdapter::CountRulesByColumn(size_t begin, size_t end, const char* ma
   }
   if (fRuleViolVar < 0) return;
   // The whole block at once: marked cases hold 0 here, and the case work sets their values.
+  fCaseViolations.resize(n);
+  for (size_t i = 0; i < n; ++i) fCaseViolations[i] = static_cast<double>(fCaseHits[i]);
   GetCaseIterator()->SetColumnValues(fRuleViolVar, begin, fCaseViolations.data(), n);
 }
 
@@ -490,10 +535,9 @@ void VDTProcAdapter::PrepareCases(size_t begin, size_t end) {
   const ObsVecMap& map = *fpDuplicIdMap;
   // The second pass looks up only the cases of duplicate groups.
   const bool onlyGroups = fPassInd == 1;
-  std::vector<bool>::const_iterator inGroup;
-  if (onlyGroups) inGroup = fInDuplicGroup.cbegin() + static_cast<std::ptrdiff_t>(begin);
+  const uint8_t* inGroup = onlyGroups ? fInDuplicGroup.data() + begin : nullptr;
   for (size_t i = 0; i < n; ++i) {
-    if (onlyGroups && !inGroup[static_cast<std::ptrdiff_t>(i)]) continue;
+    if (onlyGroups && !inGroup[i]) continue;
     OBS* key = &p.keys[i * cells];
     p.lookup[i] = KeyOfRow(columns, begin + i, split, key);
     if (p.lookup[i]) p.hash[i] = map.Hash(key);

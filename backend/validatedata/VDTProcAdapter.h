@@ -166,8 +166,9 @@ class VDTProcAdapter : public UAInputAdapter {
   std::vector<KeyColumn> fKeyColumns;  // the identifier columns, in key order
   std::vector<OBS> fRowKey;            // the key of a first row, rebuilt to compare
 
-  // Second pass: per row, whether its case belongs to a duplicate group.
-  std::vector<bool> fInDuplicGroup;
+  // Second pass: per row, 1 when its case belongs to a duplicate group (a byte, read a block
+  // at a time).
+  std::vector<uint8_t> fInDuplicGroup;
   static constexpr int kPreparedBuffers = 3;
   PreparedBlock fPrepared[kPreparedBuffers];
   int fNextPrepared = 0;     // the buffer the next PrepareCases fills
@@ -194,7 +195,8 @@ class VDTProcAdapter : public UAInputAdapter {
   bool fDoRules = false;   // the rule outcomes are read
   std::vector<char> fToProcess;
   std::vector<uint32_t> fEmptySoFar;
-  std::vector<double> fCaseViolations;  // CountRulesByColumn: per row of the block
+  std::vector<int32_t> fCaseHits;       // CountRulesByColumn: rules broken, per row of the block
+  std::vector<double> fCaseViolations;  // the same as values of the saved variable
   int fGroupIdBase = 0;
   int fNCaseIdObs = 0;
   int fNEmptyCases = 0;

@@ -132,14 +132,15 @@ void SeeNothing(long) {}
 }  // namespace
 
 TEST(CaseReport, OverManyBlocksCountsAndSavedValuesAreThoseOfTheCaseByCaseWork) {
-  // Three split groups of 10,000 cases, read in blocks. Cases that break rules, some of them
-  // also empty, without an identifier or in a duplicate group; an outcome column where 1 is
-  // user-missing (never a violation) and values that are no violation (2, 0.5, missing).
-  const size_t n = 30000;
+  // Three split groups of 10,001 cases, read in blocks (the last of each group is odd-sized).
+  // Cases that break rules, some of them also empty, without an identifier or in a duplicate
+  // group; an outcome column where 1 is user-missing (never a violation) and values that are
+  // no violation (2, 0.5, missing).
+  const size_t n = 30003;
   std::vector<double> split(n), id(n), a(n), bv(n), al1(n), ar2(n), br2(n), c1(n), bad(n), ar4(n);
   std::vector<double> expected(n);
   for (size_t i = 0; i < n; ++i) {
-    split[i] = static_cast<double>(i / 10000);
+    split[i] = static_cast<double>(i / 10001);
     id[i] = i % 97 == 3 ? kMiss : static_cast<double>(i % 7 == 0 ? i / 7 : 100000 + i);
     const bool empty = i % 211 == 5;
     a[i] = empty ? kMiss : static_cast<double>(i % 13);
@@ -151,7 +152,7 @@ TEST(CaseReport, OverManyBlocksCountsAndSavedValuesAreThoseOfTheCaseByCaseWork) 
     c1[i] = i % 6 == 1 ? 1 : 0;
     bad[i] = i % 2;  // 1 is user-missing here
     // A rule broken only late in each group, by cases that need no case work otherwise.
-    ar4[i] = i % 10000 > 5000 && i % 7 == 3 && id[i] != kMiss && !empty ? 1 : 0;
+    ar4[i] = i % 10001 > 5000 && i % 7 == 3 && id[i] != kMiss && !empty ? 1 : 0;
     expected[i] = (al1[i] == 1) + (ar2[i] == 1) + (br2[i] == 1) + (c1[i] == 1) + ar4[i];
   }
   auto build = [&] {
