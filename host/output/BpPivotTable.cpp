@@ -35,10 +35,15 @@ BpCategory* BpGroup::Category(const BpCellText& label) {
     dim->fpCurrent = found;
     return found;
   }
-  int index = static_cast<int>(dim->fLeaves.size());
-  dim->fLeaves.push_back(
-      std::unique_ptr<BpCategory>(new BpCategory(std::move(content), dim, this, index)));
-  BpCategory* cat = dim->fLeaves.back().get();
+  const std::size_t made = dim->fLeaves.size();
+  auto& runs = dim->fCategories;
+  if (runs.empty() || runs.back().size() == runs.back().capacity()) {
+    runs.emplace_back();
+    runs.back().reserve(std::clamp<std::size_t>(made, 4, BpDimension::kCategoryRun));
+  }
+  BpCategory* cat = &runs.back().emplace_back(BpCategory::Key(), std::move(content), dim, this,
+                                              static_cast<int>(made));
+  dim->fLeaves.push_back(cat);
   fChildren.push_back({nullptr, cat});
   fCategoryByLabel.Insert(cat, h);
   dim->fpCurrent = cat;
@@ -85,7 +90,7 @@ std::size_t BpPivotTable::RowBytes(std::size_t cells, std::size_t dimensions) {
   // and the copies it leaves behind as much again; a label index is at most half full.
   constexpr std::size_t kAllocation = 16;
   const std::size_t category = sizeof(BpCategory) + kAllocation +
-                               2 * (sizeof(std::unique_ptr<BpCategory>) + sizeof(BpGroup::Child)) +
+                               2 * (sizeof(BpCategory*) + sizeof(BpGroup::Child)) +
                                4 * 2 * sizeof(std::size_t);
   const std::size_t cell = sizeof(BpCellContent) + 2 * dimensions * sizeof(int);
   return category + cells * cell;

@@ -142,10 +142,15 @@ class BpCategory {
   // Footnote numbers (positions in BpPivotTable::Footnotes), in the order they were hung.
   const std::vector<int>& Notes() const { return fNotes; }
 
- private:
-  friend class BpGroup;
-  BpCategory(BpCellContent label, BpDimension* dim, BpGroup* parent, int index)
+  // Only a group makes categories (BpGroup::Category).
+  class Key {
+    friend class BpGroup;
+    Key() = default;
+  };
+  BpCategory(Key, BpCellContent label, BpDimension* dim, BpGroup* parent, int index)
       : fLabel(std::move(label)), fpDimension(dim), fpParent(parent), fIndex(index) {}
+
+ private:
   BpCellContent fLabel;
   BpDimension* fpDimension;  // borrowed: the owning dimension
   BpGroup* fpParent;         // borrowed: the group holding it
@@ -212,8 +217,8 @@ class BpDimension : public BpGroup {
   bool HideEmpty() const { return fHideEmpty; }
   // Position among the table's dimensions (in the order they were made).
   int Index() const { return fIndex; }
-  // Every category of the tree in creation order (owned).
-  const std::vector<std::unique_ptr<BpCategory>>& Leaves() const { return fLeaves; }
+  // Every category of the tree in creation order.
+  const std::vector<BpCategory*>& Leaves() const { return fLeaves; }
   // The category met last (made or found again by Category), or null.
   BpCategory* Current() const { return fpCurrent; }
 
@@ -227,7 +232,12 @@ class BpDimension : public BpGroup {
   int fOrder = 1;
   bool fHideTitle = false;
   bool fHideEmpty = false;
-  std::vector<std::unique_ptr<BpCategory>> fLeaves;
+  // The categories, in runs that never move (each run a few times its predecessors, up to
+  // kCategoryRun): a table of a hundred thousand rows makes and frees its categories a few
+  // hundred at a time rather than one by one.
+  static constexpr std::size_t kCategoryRun = 256;
+  std::vector<std::vector<BpCategory>> fCategories;
+  std::vector<BpCategory*> fLeaves;
   BpCategory* fpCurrent = nullptr;
 };
 

@@ -235,7 +235,7 @@ void WriteTable(JsonWriter& w, const BpPivotTable& t) {
         w.BeginArray();
         w.EndArray();
       } else {
-        WritePath(w, t.Dimensions()[k]->Leaves()[static_cast<size_t>(key[k])].get());
+        WritePath(w, t.Dimensions()[k]->Leaves()[static_cast<size_t>(key[k])]);
       }
     }
     w.EndArray();

@@ -194,7 +194,7 @@ TEST_F(PivotTableTest, ThousandsOfCategoriesAreFoundAgainQuickly) {
   // Met again, in any order, each label is its own category still.
   ASSERT_EQ(cases->Leaves().size(), 20000u);
   for (int i = 19999; i >= 0; i -= 7)
-    ASSERT_EQ(cases->Category(Count(i)), cases->Leaves()[static_cast<size_t>(i)].get()) << i;
+    ASSERT_EQ(cases->Category(Count(i)), cases->Leaves()[static_cast<size_t>(i)]) << i;
   EXPECT_EQ(cases->Leaves().size(), 20000u);
   EXPECT_EQ(info->Leaves().size(), 1u);
 }
