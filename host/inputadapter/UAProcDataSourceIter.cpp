@@ -308,17 +308,19 @@ void UAProcDataSourceIter::Rebalance(int b) {
   if (caller == 0 || worker == 0) return;
   // The move that leaves the busier thread least to do per block, by more than the times
   // vary from one window to the next; a shared field is half a block's coding on each
-  // thread. One field at a time is shared.
+  // thread. One field at a time is shared, and only the costliest: the others move whole.
   auto callerPart = [](Side s) {
     return s == Side::kCaller ? 1.0 : s == Side::kShared ? 0.5 : 0.0;
   };
+  const int costliest =
+      static_cast<int>(std::max_element(fFieldNs.begin(), fFieldNs.end()) - fFieldNs.begin());
   double least = 0.98 * std::max(caller, worker);
   int best = -1;
   Side to = Side::kCaller;
   for (int f = 0; f < nFields; ++f) {
     const Side from = SideOf(f);
     for (Side side : {Side::kCaller, Side::kWorker, Side::kShared}) {
-      if (side == from || (side == Side::kShared && fShared >= 0)) continue;
+      if (side == from || (side == Side::kShared && (fShared >= 0 || f != costliest))) continue;
       const double moved = (callerPart(side) - callerPart(from)) * fFieldNs[static_cast<size_t>(f)];
       const double busier = std::max(caller + moved, worker - moved);
       if (busier < least) {
