@@ -461,8 +461,7 @@ void VDTProcAdapter::AddFirstPassKey(const OBS* key, uint64_t h, size_t row) {
   const uint32_t tag = fFirstRows.Tag(h);
   SlotTable::Slot& slot = fFirstRows.Find(static_cast<size_t>(h), [&](SlotTable::Slot s) {
     if (!fFirstRows.Holds(s, tag)) return false;
-    KeyOfRow(fKeyColumns, groupBegin + fFirstRows.Entry(s), GetSplitGroupNumber(),
-             fRowKey.data());
+    KeyOfRow(fKeyColumns, groupBegin + fFirstRows.Entry(s), GetSplitGroupNumber(), fRowKey.data());
     return fpDuplicIdMap->Equal(fRowKey.data(), key);
   });
   if (slot == 0) {

@@ -179,8 +179,8 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
   };
   if (memo) {
     // A value's memo key: its 8 bytes as they lie (-0 has an entry of its own).
-    const char* bytes = fString ? fpVar->GetStringCell(begin)
-                                : reinterpret_cast<const char*>(x + begin);
+    const char* bytes =
+        fString ? fpVar->GetStringCell(begin) : reinterpret_cast<const char*>(x + begin);
     const size_t stride = fString ? fWidth : sizeof(double);
     for (size_t i = 0; i < n; ++i) {
       uint64_t key;
@@ -215,8 +215,8 @@ void CategoryCoder::CodeRows(size_t begin, size_t end, double* out) {
     }
     if (MemoOn()) {
       uint64_t key;
-      std::memcpy(&key, fString ? fpVar->GetStringCell(row) : reinterpret_cast<const char*>(&x[row]),
-                  8);
+      std::memcpy(&key,
+                  fString ? fpVar->GetStringCell(row) : reinterpret_cast<const char*>(&x[row]), 8);
       Remember(key, out[i]);
     }
   }

@@ -68,9 +68,7 @@ class alignas(64) CategoryCoder {
   static size_t Home(uint64_t h) { return static_cast<size_t>(h >> 1); }
   // The fetching helpers are forced inline: g++ takes a function whose only effect is a
   // prefetch for one without effects and drops the call when it is not inlined early.
-  [[gnu::always_inline]] void Prefetch(uint64_t h) const {
-    fSlots.Prefetch(Home(h));
-  }
+  [[gnu::always_inline]] void Prefetch(uint64_t h) const { fSlots.Prefetch(Home(h)); }
   // Once the slot is at hand: fetches the stored value of the category it points to.
   [[gnu::always_inline]] void PrefetchValue(uint64_t h) const {
     if (fSlots.Empty()) return;
@@ -99,13 +97,13 @@ class alignas(64) CategoryCoder {
   size_t fWords;  // 8-byte words of a kept copy of each category, 0: none kept
   uint32_t fCodes = 0;
   size_t fGroupBegin = 0, fGroupEnd = 0;  // the split group's rows, when Clear was given them
-  std::vector<int32_t> fDirect;  // whole number -> code, kNotMet or kUserMissing
-  SlotTable fSlots;  // code + 1 of each hashed category
-  size_t fHashed = 0;                // categories in fSlots
-  std::vector<uint64_t> fNumberKey;  // per code: the number's bits (numeric variables)
-  std::vector<uint64_t> fKeyWords;   // per code: the cell bytes (narrow string variables)
-  std::vector<size_t> fFirstRow;     // per code: first row (wide string variables)
-  std::vector<uint64_t> fHashes;     // CodeRows' scratch: the hash of each row sent to the table
+  std::vector<int32_t> fDirect;           // whole number -> code, kNotMet or kUserMissing
+  SlotTable fSlots;                       // code + 1 of each hashed category
+  size_t fHashed = 0;                     // categories in fSlots
+  std::vector<uint64_t> fNumberKey;       // per code: the number's bits (numeric variables)
+  std::vector<uint64_t> fKeyWords;        // per code: the cell bytes (narrow string variables)
+  std::vector<size_t> fFirstRow;          // per code: first row (wide string variables)
+  std::vector<uint64_t> fHashes;          // CodeRows' scratch: hashes of the rows for the table
   // Values of 8 bytes (numbers, strings of one word) while the variable has at most
   // kMemoSlots categories: what CodeRows gave for values met before, by a few bits of the
   // value, so that most values of a variable of a few categories take neither a hash nor a

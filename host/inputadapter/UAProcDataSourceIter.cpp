@@ -246,7 +246,8 @@ void UAProcDataSourceIter::ReadBlock(int b) {
   }
   double waited = 0;
   for (size_t f = 0; f < nFields; ++f)
-    if (!fBlockCallerCodes[b][f] && static_cast<int>(f) != fShared) CodeField(b, static_cast<int>(f));
+    if (!fBlockCallerCodes[b][f] && static_cast<int>(f) != fShared)
+      CodeField(b, static_cast<int>(f));
   // The shared field last: the caller has most likely coded it for the block before by then.
   if (fShared >= 0 && !fBlockCallerCodes[b][static_cast<size_t>(fShared)])
     waited = CodeSharedField(b);

@@ -167,8 +167,8 @@ class UAProcDataSourceIter {
   std::vector<char> fCallerCodes;
   std::vector<char> fBlockCallerCodes[2];
   std::vector<double> fFieldNs;  // per field: coding time of a block, smoothed (ns)
-  double fCallerNs = 0;  // the caller's coding and its own work since Rebalance last looked
-  double fWorkerNs = 0;  // the second thread's work since Rebalance last looked
+  double fCallerNs = 0;          // the caller's coding and its own work since Rebalance last looked
+  double fWorkerNs = 0;          // the second thread's work since Rebalance last looked
   Clock::time_point fReturned;   // when NextBlock last handed out a block
   bool fHandedOut = false;       // the caller holds a block (fReturned is set)
   int fBlocksSinceMove = 0;
