@@ -193,6 +193,20 @@ void Smooth(double& average, double ns) {
 double NsSince(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t).count();
 }
+// Polls `done` for up to about 50 microseconds; true when it turned true meanwhile.
+template <class Done>
+bool PollBriefly(Done done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+  for (;;) {
+    for (int i = 0; i < 64; ++i) {
+      if (done()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    }
+    if (std::chrono::steady_clock::now() >= until) return false;
+  }
+}
 }  // namespace
 
 void UAProcDataSourceIter::CodeField(int b, int p) {
@@ -257,17 +271,13 @@ void UAProcDataSourceIter::ReadBlock(int b) {
 double UAProcDataSourceIter::CodeSharedField(int b) {
   const uint64_t mine = fBlockNumber[b];
   const Clock::time_point start = Clock::now();
-  uint64_t turn;
-  for (int spins = 0; (turn = fSharedTurn.load(std::memory_order_acquire)) != mine; ++spins) {
-    if (turn == kAbandoned) return 0;  // the caller stopped coding: this block goes unused
-    if (spins < 4096) {
-#if defined(__x86_64__) || defined(__i386__)
-      __builtin_ia32_pause();
-#endif
-    } else {
-      std::this_thread::yield();
-    }
-  }
+  uint64_t turn = 0;
+  auto ready = [&] {
+    turn = fSharedTurn.load(std::memory_order_acquire);
+    return turn == mine || turn == kAbandoned;
+  };
+  while (!PollBriefly(ready)) std::this_thread::yield();
+  if (turn == kAbandoned) return 0;  // the caller stopped coding: this block goes unused
   const double waited = NsSince(start);
   CodeField(b, fShared);
   fSharedTurn.store(mine + 1, std::memory_order_release);
@@ -411,23 +421,6 @@ void UAProcDataSourceIter::FinishBlocks() {
   fAheadPending = false;
   fCurrentBlock = 1 - fCurrentBlock;
 }
-
-namespace {
-// Polls `done` for up to about 50 microseconds; true when it turned true meanwhile.
-template <class Done>
-bool PollBriefly(Done done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
-  for (;;) {
-    for (int i = 0; i < 64; ++i) {
-      if (done()) return true;
-#if defined(__x86_64__) || defined(__i386__)
-      __builtin_ia32_pause();
-#endif
-    }
-    if (std::chrono::steady_clock::now() >= until) return false;
-  }
-}
-}  // namespace
 
 UAProcDataSourceIter::Worker::~Worker() {
   if (!fThread.joinable()) return;
