@@ -86,10 +86,10 @@ void BpPivotTable::Caption(const BpCellText& text) { fCaption = text.Text(); }
 void BpPivotTable::Caption(const std::string& text) { fCaption = text; }
 
 std::size_t BpPivotTable::RowBytes(std::size_t cells, std::size_t dimensions) {
-  // An allocation's own bytes; a list that grows by doubling holds up to twice its entries,
-  // and the copies it leaves behind as much again; a label index is at most half full.
-  constexpr std::size_t kAllocation = 16;
-  const std::size_t category = sizeof(BpCategory) + kAllocation +
+  // A category lies in a run of its dimension; a list that grows by doubling holds up to
+  // twice its entries, and the copies it leaves behind as much again; a label index is at
+  // most half full.
+  const std::size_t category = sizeof(BpCategory) +
                                2 * (sizeof(BpCategory*) + sizeof(BpGroup::Child)) +
                                4 * 2 * sizeof(std::size_t);
   const std::size_t cell = sizeof(BpCellContent) + 2 * dimensions * sizeof(int);
