@@ -106,6 +106,9 @@ class UAInputAdapter {
  private:
   friend class UAProcDataSourceIter;
   void BeginSplit(size_t begin, size_t end);  // the iterator opens the split group of these rows
+  // Before the first block of a split group: codes at once the categorical fields whose
+  // coders take a group at once (CategoryCoder::CodeGroup).
+  void CodeGroups(const CategoryCoder::OnTwoThreads& both);
   void SetCurrentCase(size_t row, bool first);
 
   // The code of the categorical value of record position fCatPositions[k] at `row`.

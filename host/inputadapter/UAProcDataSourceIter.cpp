@@ -384,6 +384,19 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
     fAheadPending = false;
     fCurrentBlock = 1 - fCurrentBlock;
   } else {
+    // A group's first block: the second thread is idle, and helps code the fields that are
+    // coded a group at once.
+    if (fRow == fGroupStart && HasMore())
+      fpAdapter->CodeGroups([this](const auto& fn) {
+        fWorker.Start([&fn] { fn(1); });
+        try {
+          fn(0);
+        } catch (...) {
+          fWorker.WaitQuietly();
+          throw;
+        }
+        fWorker.Wait();
+      });
     ReadBlock(fCurrentBlock);
   }
   const int b = fCurrentBlock;
@@ -449,6 +462,14 @@ void UAProcDataSourceIter::Worker::Wait() {
   std::unique_lock<std::mutex> lock(fMutex);
   fChanged.wait(lock, [this] { return !fBusy; });
   if (fError) std::rethrow_exception(std::exchange(fError, nullptr));
+}
+
+void UAProcDataSourceIter::Worker::WaitQuietly() {
+  try {
+    Wait();
+  } catch (...) {
+    // The caller's own exception is the one that goes on.
+  }
 }
 
 void UAProcDataSourceIter::Worker::Loop() {

@@ -26,7 +26,8 @@
 //  3. each of the two block buffers holds kBlockSize values per record field;
 //  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
 //     except the coding of the fields the block's split gives the caller (EncodeField);
-//     while fPrepareAhead, it only runs the adapter's PrepareCases and MapAhead;
+//     while fPrepareAhead, it only runs the adapter's PrepareCases and MapAhead; while the
+//     adapter codes a group at once (CodeGroups), it does its share of that alone;
 //  5. a field is coded by one thread at a time, block after block in order: fCallerCodes and
 //     fShared change only while the second thread is idle, and the shared field of a block is
 //     coded only once fSharedTurn holds that block's number.
@@ -122,7 +123,8 @@ class UAProcDataSourceIter {
    public:
     ~Worker();
     void Start(std::function<void()> job);
-    void Wait();  // rethrows what the job threw
+    void Wait();         // rethrows what the job threw
+    void WaitQuietly();  // waits, dropping what the job threw
     // Whether the caller waits for the job: a job that has optional work left stops it.
     bool CallerWaits() const { return fCallerWaits.load(std::memory_order_relaxed); }
 

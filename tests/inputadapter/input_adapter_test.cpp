@@ -6,10 +6,12 @@
 
 #include <chrono>
 #include <cstring>
-#include <thread>
+#include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/index/ObsVecMap.h"
@@ -218,10 +220,10 @@ TEST(ObsVecMap, ManyKeysSurviveGrowth) {
 namespace {
 
 // A dataset of n cases in three split groups (a third each) with a numeric category that
-// mixes small whole numbers with other values, a string category with many values, and a
-// continuous variable, each with user-missing values, and a continuous variable without
-// (whose blocks are handed over where its values lie).
-ZIRA_DataSource MakeLargeData(size_t n) {
+// mixes small whole numbers with other values, a string category with many values (about
+// `names` of them), and a continuous variable, each with user-missing values, and a
+// continuous variable without (whose blocks are handed over where its values lie).
+ZIRA_DataSource MakeLargeData(size_t n, size_t names = 5003) {
   ZIRA_DataSource ds;
   ds.SetCaseCount(n);
   auto* region = ds.AddVariable("region", 0);
@@ -235,7 +237,7 @@ ZIRA_DataSource MakeLargeData(size_t n) {
     code->SetNumber(i, i % 9 == 0    ? odd[(i / 9) % 6]
                        : i % 13 == 0 ? MCMV::gMissingValue
                                      : static_cast<double>(i % 40));
-    name->SetString(i, "n" + std::to_string(i * 7919 % 5003) + (i % 2 ? " " : ""));
+    name->SetString(i, "n" + std::to_string(i * 7919 % 1000003 % names) + (i % 2 ? " " : ""));
     x->SetNumber(i, i % 17 == 0 ? -9.0 : 0.25 * static_cast<double>(i));
     y->SetNumber(i, i % 19 == 0 ? MCMV::gMissingValue : -0.5 * static_cast<double>(i));
   }
@@ -272,18 +274,19 @@ std::vector<std::vector<double>> ReferenceRecords(const ZIRA_DataSource& ds) {
     double nameCode = MCMV::gMissingValue;
     if (s != "n12") nameCode = names.emplace(s, names.size()).first->second;
     double x = ds.GetVariable(3)->GetNumber(i);
-    out.push_back({code, nameCode, x == -9.0 ? MCMV::gMissingValue : x,
-                   ds.GetVariable(4)->GetNumber(i)});
+    out.push_back(
+        {code, nameCode, x == -9.0 ? MCMV::gMissingValue : x, ds.GetVariable(4)->GetNumber(i)});
   }
   return out;
 }
 
 }  // namespace
 
-// Each split group in several blocks, read record by record and block by block.
-void CheckBlocksAgainstReference() {
-  const size_t n = 3 * 5 * UAProcDataSourceIter::kBlockSize + 777;
-  ZIRA_DataSource ds = MakeLargeData(n);
+// Each split group in several blocks, read record by record and block by block; groups of
+// about `names` names.
+void CheckBlocksAgainstReference(size_t n = 3 * 5 * UAProcDataSourceIter::kBlockSize + 777,
+                                 size_t names = 5003) {
+  ZIRA_DataSource ds = MakeLargeData(n, names);
   const auto expected = ReferenceRecords(ds);
   UAVarValidSpecs specs(true, true, true);
   std::vector<int32_t> pos;
@@ -320,6 +323,12 @@ void CheckBlocksAgainstReference() {
 
 TEST(ProcIterator, BlocksCarryEveryCaseOnceWithTheRecordsOfAReferenceCoder) {
   CheckBlocksAgainstReference();
+}
+
+TEST(ProcIterator, GroupsOfManyNamesCodedAtOnceKeepTheRecordsOfAReferenceCoder) {
+  // Groups of 140,000 cases with some 80,000 names: the first block of each has the names
+  // of the whole group coded at once, on both threads.
+  CheckBlocksAgainstReference(3 * 140000, 120001);
 }
 
 TEST(ProcIterator, FieldsChangingThreadsBetweenBlocksKeepTheirCodes) {
@@ -497,11 +506,13 @@ struct GroupCodes {
 // Starts a split group of rows from .. to-1 (Clear, told its rows), codes it block by block
 // and checks every code against a reference: key(row) is the row's category (a std::optional,
 // empty for a missing value), and a category gets the next code when first met. also(row,
-// want) runs for each valid row, for checks of its own.
-template <typename Key, typename Also>
-GroupCodes CheckGroupCodes(CategoryCoder& coder, size_t from, size_t to, size_t block, Key key,
-                           Also also) {
+// want) runs for each valid row, for checks of its own; afterClear right after the Clear.
+template <typename Key, typename Also, typename AfterClear = void (*)()>
+GroupCodes CheckGroupCodes(
+    CategoryCoder& coder, size_t from, size_t to, size_t block, Key key, Also also,
+    AfterClear afterClear = [] {}) {
   coder.Clear(from, to);
+  afterClear();
   std::map<typename decltype(key(from))::value_type, double> reference;
   GroupCodes got;
   std::vector<double> out(block);
@@ -589,17 +600,119 @@ TEST(CategoryCoder, ForeseenBytesAskRoomOnlyForAGroupOfManyCategories) {
     small->SetNumber(i, static_cast<double>(k % 1000));
     fraction->SetNumber(i, 0.5 + static_cast<double>(k % 100000));
   }
-  // Per category: about two slots of 4 bytes, the kept value (two words for the 12-byte
-  // string, one for a number) and about two cells of the count table.
+  // A group of many categories is coded at once: an entry of 16 bytes a row, and about two
+  // cells of the count table for each category.
   const size_t uniqueBytes = CategoryCoder(unique).ForeseenBytes(0, n);
-  EXPECT_GE(uniqueBytes, n * 9 / 10 * 40);
-  EXPECT_LE(uniqueBytes, n * 40);
+  EXPECT_GE(uniqueBytes, n * 16 + n * 9 / 10 * 16);
+  EXPECT_LE(uniqueBytes, n * 16 + n * 16);
   const size_t fractionBytes = CategoryCoder(fraction).ForeseenBytes(0, n);
-  EXPECT_GE(fractionBytes, 75000u * 32);
-  EXPECT_LE(fractionBytes, n * 32);
+  EXPECT_GE(fractionBytes, n * 16 + 75000u * 16);
+  EXPECT_LE(fractionBytes, n * 16 + n * 16);
   EXPECT_EQ(CategoryCoder(colour).ForeseenBytes(0, n), 0u);
   EXPECT_EQ(CategoryCoder(small).ForeseenBytes(0, n), 0u);
   EXPECT_EQ(CategoryCoder(unique).ForeseenBytes(0, 60000), 0u);
+}
+
+TEST(CategoryCoder, GroupsCodedAtOnceOnTwoThreadsGiveTheCodesOfTheTable) {
+  // Split groups of many categories coded at once, the work shared with a second thread,
+  // against the table coding value by value: strings of one to four words and wider, with a
+  // user-missing value and values that come back near and far; numbers with fractions, small
+  // whole numbers (which the table codes directly), 0 and -0, system-missing and user-missing
+  // values. Blocks of several sizes and single values after the group was coded; a group of
+  // few categories and a small group are left to the table.
+  const size_t n = 2 * 130001;
+  ZIRA_DataSource ds;
+  ds.SetCaseCount(n);
+  std::vector<ZIRA_Variable*> strings;
+  for (int width : {6, 12, 20, 32, 44})
+    strings.push_back(ds.AddVariable("s" + std::to_string(width), width));
+  auto* number = ds.AddVariable("number", 0);
+  ZiraMissingValues noneMissing;
+  noneMissing.strings = {"none"};
+  ZiraMissingValues numberMissing;
+  numberMissing.values = {7.0, 2.25};
+  numberMissing.hasRange = true;
+  numberMissing.low = 100.0;
+  numberMissing.high = 120.5;
+  number->SetMissingValues(numberMissing);
+  std::mt19937 draw(7);
+  for (size_t i = 0; i < n; ++i) {
+    const size_t k = draw() % 1000003;
+    const std::string value = k % 97 == 0 ? "none" : std::to_string(k % 3 == 0 ? k / 3 : k);
+    for (ZIRA_Variable* v : strings) {
+      const size_t width = static_cast<size_t>(v->GetCellWidth());
+      v->SetString(i, std::string(width > 16 ? width - 12 : 0, 'x') + value);
+    }
+    number->SetNumber(i, k % 89 == 0   ? MCMV::gMissingValue
+                         : k % 83 == 0 ? -0.0
+                         : k % 5 == 0  ? static_cast<double>(k % 400)
+                                       : static_cast<double>(k % 3 == 0 ? k / 3 : k) / 4 + 0.125);
+  }
+  strings[1]->SetMissingValues(noneMissing);
+  strings[4]->SetMissingValues(noneMissing);
+  const CategoryCoder::OnTwoThreads both = [](const std::function<void(int)>& fn) {
+    std::thread second([&fn] { fn(1); });
+    fn(0);
+    second.join();
+  };
+  std::vector<ZIRA_Variable*> all = strings;
+  all.push_back(number);
+  for (const ZIRA_Variable* v : all) {
+    SCOPED_TRACE(v->GetName());
+    CategoryCoder atOnce(v), byValue(v);
+    for (size_t group = 0; group < 2; ++group) {
+      const size_t from = group * n / 2, to = from + n / 2;
+      atOnce.Clear(from, to);
+      byValue.Clear();
+      ASSERT_TRUE(atOnce.CodeGroup(both));
+      EXPECT_FALSE(atOnce.CodeGroup(both));  // once a group
+      std::vector<double> out(5000);
+      size_t missing = 0;
+      auto want = [&](size_t r) {
+        const bool isMissing =
+            v == number ? !v->IsValidNumber(r) : v->IsUserMissing(v->GetString(r));
+        missing += isMissing;
+        return isMissing ? MCMV::gMissingValue : byValue.Code(r);
+      };
+      // Blocks of 1 to 4999 values, each followed by a single value.
+      for (size_t b = from, size = 1; b < to; b += size + 1, size = size * 7 % 4999 + 1) {
+        const size_t e = std::min(to, b + size);
+        atOnce.CodeRows(b, e, out.data());
+        for (size_t r = b; r < e; ++r) {
+          ASSERT_EQ(out[r - b], want(r)) << "row " << r;
+        }
+        if (e < to) {
+          ASSERT_EQ(atOnce.Code(e), want(e)) << "row " << e;
+        }
+      }
+      if (v == number || v == strings[1]) {
+        EXPECT_GT(missing, 500u);
+      }
+    }
+  }
+  // Values of one hash that differ leave the group to the table, which gives the codes.
+  CategoryCoder::WeakenGroupHashForTesting(true);
+  CategoryCoder weak(strings[1]);
+  const GroupCodes got = CheckGroupCodes(
+      weak, 0, n / 2, 4096,
+      [&](size_t r) {
+        const std::string value(strings[1]->GetString(r));
+        return value == "none" ? std::nullopt : std::optional<std::string>(value);
+      },
+      [&](size_t, double) {}, [&] { EXPECT_FALSE(weak.CodeGroup(both)); });
+  CategoryCoder::WeakenGroupHashForTesting(false);
+  EXPECT_GT(got.categories, 65536u);
+  // Few categories, and a group too small for its table to matter.
+  CategoryCoder colours(strings[0]);
+  colours.Clear(0, 60000);
+  EXPECT_FALSE(colours.CodeGroup(both));
+  ZIRA_DataSource few;
+  few.SetCaseCount(100000);
+  auto* colour = few.AddVariable("colour", 6);
+  for (size_t i = 0; i < 100000; ++i) colour->SetString(i, i % 3 ? "red" : "blue");
+  CategoryCoder fewCoder(colour);
+  fewCoder.Clear(0, 100000);
+  EXPECT_FALSE(fewCoder.CodeGroup(both));
 }
 
 TEST(CategoryCoder, ShortStringsOfFewCategoriesRestartTheirCodesInEachGroup) {
@@ -627,8 +740,8 @@ TEST(CategoryCoder, ShortStringsOfFewCategoriesRestartTheirCodesInEachGroup) {
   CategoryCoder coder(v);
   for (size_t group = 0; group < 3; ++group) {
     SCOPED_TRACE("group " + std::to_string(group));
-    const GroupCodes got = CheckGroupCodes(
-        coder, group * n / 3, (group + 1) * n / 3, 1024, [&](size_t r) {
+    const GroupCodes got =
+        CheckGroupCodes(coder, group * n / 3, (group + 1) * n / 3, 1024, [&](size_t r) {
           const std::string value(v->GetString(r));
           return value == "none" ? std::nullopt : std::optional<std::string>(value);
         });
@@ -667,8 +780,8 @@ TEST(CategoryCoder, UserMissingWholeNumbersAreMissingBlockByBlockAcrossGroups) {
     const GroupCodes got =
         CheckGroupCodes(coder, group * n / 2, (group + 1) * n / 2, 1000, [&](size_t r) {
           const double x = v->GetNumber(r);
-          const bool isMissing = x == MCMV::gMissingValue || x == 7.0 || x == 300.0 ||
-                                 (x >= 19.5 && x <= 23.0);
+          const bool isMissing =
+              x == MCMV::gMissingValue || x == 7.0 || x == 300.0 || (x >= 19.5 && x <= 23.0);
           // -0 and 0 are one key.
           return isMissing ? std::nullopt : std::optional<double>(x == 0.0 ? 0.0 : x);
         });
