@@ -12,6 +12,7 @@
 #include "backend/validatedata/VDTRuleSpecs.h"
 #include "backend/validatedata/VDTRun.h"
 #include "backend/validatedata/VDTValidSpecs.h"
+#include "host/common/Hashing.h"
 #include "host/common/Parallel.h"
 
 #define VDT_ASSERT(expr) assert((expr) && "backend/validatedata/VDTProcAdapter: " #expr)
@@ -168,6 +169,25 @@ bool VDTProcAdapter::KeyOfRow(const std::vector<KeyColumn>& columns, size_t row,
   }
   key[k].d = static_cast<double>(split);
   return true;
+}
+
+uint64_t VDTProcAdapter::KeyHashOfRow(size_t row) const {
+  uint64_t h = 0x9e3779b97f4a7c15ULL;
+  for (const KeyColumn& c : fKeyColumns) {
+    const ColumnView& v = c.view;
+    if (MissingOrBlank(v, row)) return 0;
+    if (v.numbers) {
+      h = (h ^ hashing::NumberBits(v.numbers[row])) * 0xbf58476d1ce4e5b9ULL;
+      continue;
+    }
+    const char* cell = v.cells + row * v.cellWidth;
+    for (size_t w = 0; w < c.cells; ++w) {
+      uint64_t u;
+      std::memcpy(&u, cell + 8 * w, 8);
+      h = (h ^ u) * 0xbf58476d1ce4e5b9ULL;
+    }
+  }
+  return hashing::Mix(h) | 1;
 }
 
 bool VDTProcAdapter::CheckEmptyCase() {
@@ -456,7 +476,77 @@ void VDTProcAdapter::CheckDuplicateId(bool complete) {
   if (fDuplicIdVar >= 0) GetCaseIterator()->SetColumnValue(fDuplicIdVar, n);
 }
 
+void VDTProcAdapter::SizeFirstRows() {
+  // Room for a key a case, at most three in four slots used (so a row of the group is below
+  // the slots, the entries of the table); a table far too large for the group is made anew
+  // rather than emptied.
+  const size_t rows = GetSplitGroupSize();
+  VDT_ASSERT(rows < (size_t{1} << 31));
+  size_t slots = 64;
+  while (slots * 3 < 4 * rows + 4) slots *= 2;
+  if (slots > fFirstRows.Size() || 8 * slots < fFirstRows.Size()) {
+    fFirstRows = SlotTable();
+    fFirstRows.Assign(slots, slots, WorkerThreads());
+  } else {
+    fFirstRows.Clear();
+  }
+  fFirstRowsSized = true;
+}
+
+bool VDTProcAdapter::ProcessSplitAtOnce(size_t begin, size_t end,
+                                        const RepeatFinder::OnTwoThreads& both) {
+  if (fPassInd != 0 || !fpDuplicIdMap || vdt::GetCaseHook()) return false;
+  // The complete keys by their hashes; keys of one hash compared whole, each thread building
+  // them in a buffer of its own (cache lines apart, or one line would move between the
+  // cores).
+  const int split = GetSplitGroupNumber();
+  const size_t cells = static_cast<size_t>(fNCaseIdObs);
+  const size_t apart = 2 * cells + 16;
+  std::vector<OBS> keys(2 * apart);
+  const ObsVecMap& map = *fpDuplicIdMap;
+  auto hash = [&](size_t r, int) { return KeyHashOfRow(begin + r); };
+  auto same = [&](size_t a, size_t b, int part) {
+    OBS* first = keys.data() + static_cast<size_t>(part) * apart;
+    OBS* second = first + cells;
+    KeyOfRow(fKeyColumns, begin + a, split, first);
+    KeyOfRow(fKeyColumns, begin + b, split, second);
+    return map.Equal(first, second);
+  };
+  auto fetch = [&](size_t r) {
+    for (const KeyColumn& c : fKeyColumns) {
+      const ColumnView& v = c.view;
+      if (v.numbers) {
+        __builtin_prefetch(v.numbers + begin + r);
+      } else {
+        __builtin_prefetch(v.cells + (begin + r) * v.cellWidth);
+      }
+    }
+  };
+  if (!fRepeats.Find(end - begin, hash, same, fetch, both)) return false;
+  // The cases met again in case order: a key's second case makes its group, as case by case.
+  std::vector<size_t> groupOf(fRepeats.FirstRows().size(), 0);
+  OBS* key = keys.data();
+  for (const RepeatFinder::Ref& r : fRepeats.Repeats()) {
+    const long c = static_cast<long>(begin + r.row) + 1;
+    size_t& g = groupOf[r.id];
+    if (g == 0) {
+      const size_t first = begin + fRepeats.FirstRows()[r.id];
+      KeyOfRow(fKeyColumns, first, split, key);
+      bool added = false;
+      double* payload = fpDuplicIdMap->Insert(key, map.Hash(key), &added);
+      VDT_ASSERT(added);
+      CountFirstPassKey(payload, true, static_cast<long>(first) + 1);
+      CountFirstPassKey(payload, false, c);
+      g = static_cast<size_t>(payload[0]);
+    } else {
+      (*fpDuplicIdVec)[g - 1].push_back(c);
+    }
+  }
+  return true;
+}
+
 void VDTProcAdapter::AddFirstPassKey(const OBS* key, uint64_t h, size_t row) {
+  if (!fFirstRowsSized) SizeFirstRows();
   const size_t groupBegin = GetSplitBegin();
   const uint32_t tag = fFirstRows.Tag(h);
   SlotTable::Slot& slot = fFirstRows.Find(static_cast<size_t>(h), [&](SlotTable::Slot s) {
@@ -646,21 +736,7 @@ void VDTProcAdapter::CheckRules() {
 }
 
 void VDTProcAdapter::PrepareNewSplit() {
-  if (fPassInd == 0 && fpDuplicIdMap) {
-    // Room for a key a case, at most three in four slots used (so a row of the group is
-    // below the slots, the entries of the table); a table far too large for the group is made
-    // anew rather than emptied.
-    const size_t rows = GetSplitGroupSize();
-    VDT_ASSERT(rows < (size_t{1} << 31));
-    size_t slots = 64;
-    while (slots * 3 < 4 * rows + 4) slots *= 2;
-    if (slots > fFirstRows.Size() || 8 * slots < fFirstRows.Size()) {
-      fFirstRows = SlotTable();
-      fFirstRows.Assign(slots, slots, WorkerThreads());
-    } else {
-      fFirstRows.Clear();
-    }
-  }
+  fFirstRowsSized = false;
   // Blocks are prepared afresh in each split group.
   for (PreparedBlock& p : fPrepared) p.begin = p.end = 0;
   fNextPrepared = fCurrentPrepared = 0;

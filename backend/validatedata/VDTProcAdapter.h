@@ -43,6 +43,10 @@ class VDTProcAdapter : public UAInputAdapter {
   // The first pass adds the prepared keys to the map a block at a time; the final pass takes
   // the cases one by one.
   size_t ProcessCases(size_t begin, size_t end) override;
+  // The first pass finds the duplicate keys of a split group at once (unless a test hook
+  // wants to see every case).
+  bool ProcessSplitAtOnce(size_t begin, size_t end,
+                          const RepeatFinder::OnTwoThreads& both) override;
   bool ProcessCase() override;
   void PrepareNewSplit() override;
 
@@ -110,8 +114,13 @@ class VDTProcAdapter : public UAInputAdapter {
   // The duplicate key of `row` in split group `split` into `key` (fNCaseIdObs cells), from the
   // identifier columns in list order; false when one of the identifiers is missing or blank.
   static bool KeyOfRow(const std::vector<KeyColumn>& columns, size_t row, int split, OBS* key);
-  // The first pass's work on the complete key of the case at `row` (`h` its hash).
+  // A hash of the complete key of `row` (never 0) straight from the identifier columns, 0 when
+  // one of them is missing or blank: keys that are one key (numbers as numbers) hash alike.
+  uint64_t KeyHashOfRow(size_t row) const;
+  // The first pass's work on the complete key of the case at `row` (`h` its hash), case by
+  // case; the table of first rows is sized for the split group at its first key.
   void AddFirstPassKey(const OBS* key, uint64_t h, size_t row);
+  void SizeFirstRows();
   // The first pass's count of one complete key: its payload, whether the map just added it,
   // the case number.
   void CountFirstPassKey(double* payload, bool added, long c);
@@ -161,8 +170,11 @@ class VDTProcAdapter : public UAInputAdapter {
   std::vector<OBS> fKeyBuffer;
   // First pass: for each key of the split group met so far, the row where it was first met
   // (from the group's first row). Most keys are met once: the map gets a key only when it
-  // comes back, so it holds the keys of duplicate groups alone.
+  // comes back, so it holds the keys of duplicate groups alone. A group done at once finds
+  // its keys met again with fRepeats instead.
   SlotTable fFirstRows;
+  bool fFirstRowsSized = false;  // for the current split group
+  RepeatFinder fRepeats;
   std::vector<KeyColumn> fKeyColumns;  // the identifier columns, in key order
   std::vector<OBS> fRowKey;            // the key of a first row, rebuilt to compare
 

@@ -12,24 +12,6 @@
 namespace {
 // Hashes are never 0, so 0 can mark a row that needs no hash.
 uint64_t NumberHash(uint64_t bits) { return hashing::Mix(bits ^ 0x9e3779b97f4a7c15ULL) | 1; }
-
-// Sorts by row, a byte and a half of it at a time from the lowest (each pass keeps the order
-// of equal digits), as many passes as the largest row needs.
-template <typename Ref>
-void SortByRow(std::vector<Ref>& refs, std::vector<Ref>& scratch) {
-  constexpr int kDigitBits = 11;
-  constexpr size_t kDigits = size_t{1} << kDigitBits;
-  uint32_t most = 0;
-  for (const Ref& r : refs) most = std::max(most, r.row);
-  scratch.resize(refs.size());
-  for (int shift = 0; shift < 32 && (most >> shift) != 0; shift += kDigitBits) {
-    std::vector<size_t> at(kDigits + 1, 0);
-    for (const Ref& r : refs) ++at[((r.row >> shift) & (kDigits - 1)) + 1];
-    for (size_t d = 0; d < kDigits; ++d) at[d + 1] += at[d];
-    for (const Ref& r : refs) scratch[at[(r.row >> shift) & (kDigits - 1)]++] = r;
-    refs.swap(scratch);
-  }
-}
 }  // namespace
 
 CategoryCoder::CategoryCoder(const ZIRA_Variable* v)
@@ -339,7 +321,7 @@ size_t CategoryCoder::ForeseenBytes(size_t begin, size_t end) const {
   if (foreseen == 0) return 0;
   // Such a group is coded at once (CodeGroup): an entry for each row; and about two cells of
   // the count table (a power of two) for each category.
-  return (end - begin) * sizeof(GroupEntry) + foreseen * 2 * sizeof(double);
+  return (end - begin) * RepeatFinder::kBytesPerRow + foreseen * 2 * sizeof(double);
 }
 
 bool CategoryCoder::IsMissingAt(size_t row) const {
@@ -360,11 +342,12 @@ inline uint64_t CategoryCoder::GroupHash(size_t row) const {
     h = hashing::NumberBits(fpVar->GetNumber(row)) * kFactors[0];
   } else {
     const char* cell = fpVar->GetStringCell(row);
-    const size_t words = kWords > 0 ? kWords : fWidth / 8;
-    for (size_t i = 0; i < words; ++i) {
+    // A wider cell: word after word through the mixer.
+    if (kWords == 0) return HashCell(cell);
+    for (size_t i = 0; i < kWords; ++i) {
       uint64_t w;
       std::memcpy(&w, cell + 8 * i, 8);
-      h += (w ^ (w >> 29)) * kFactors[i % 4] + (kWords > 0 ? 0 : i);
+      h += (w ^ (w >> 29)) * kFactors[i];
     }
   }
   return hashing::Mix(h) | 1;
@@ -403,144 +386,31 @@ bool CategoryCoder::CodeGroup(const OnTwoThreads& both) {
 
 template <size_t kWords>
 bool CategoryCoder::CodeGroupWith(const OnTwoThreads& both) {
-  // The rows go into 2^bits pieces by the top bits of their hash, a few thousand rows a piece,
-  // so that a piece's table stays in the processor's second-level cache. Each thread puts
-  // half of the rows into their pieces (a piece lists the first half's rows, then the
-  // second's, so its rows stay in row order), then matches the values of half of the pieces
-  // by their hashes: the first row of a hash in its piece is the first in the group. The
-  // rows whose value came earlier, and the first rows of such values, sorted by row, are all
-  // CodeRows needs to give the codes in order of first appearance. Each row of the same hash
-  // as an earlier one is compared with it at the end; should two values of one hash ever
-  // differ, the group is left to the table.
-  const size_t rows = fGroupEnd - fGroupBegin;
-  int bits = 1;
-  while (bits < 12 && (rows >> (bits + 1)) >= 4096) ++bits;
-  bool same[2] = {true, true};
-  both([&](int part) { SpreadGroupRows<kWords>(part, bits); });
-  both([&](int part) {
-    MatchGroupPieces(part, bits);
-    same[part] = CheckGroupRepeats(part);
-  });
-  if (!same[0] || !same[1]) return false;
-  // The second thread's ids follow the first's.
-  const uint32_t firstIds = static_cast<uint32_t>(fParts[0].firsts.size());
-  fRepeats.assign(fParts[0].repeats.begin(), fParts[0].repeats.end());
-  fFirsts.assign(fParts[0].firsts.begin(), fParts[0].firsts.end());
-  for (const GroupRef& r : fParts[1].repeats) fRepeats.push_back({r.row, r.id + firstIds});
-  for (const GroupRef& r : fParts[1].firsts) fFirsts.push_back({r.row, r.id + firstIds});
-  SortByRow(fRepeats, fSortScratch);
-  SortByRow(fFirsts, fSortScratch);
+  const bool someMissing = !fString || !fpVar->GetMissingValues().strings.empty();
+  const bool weak = gWeakGroupHash;
+  auto hash = [&](size_t r, int) -> uint64_t {
+    const size_t row = fGroupBegin + r;
+    if (someMissing && IsMissingAt(row)) return 0;
+    const uint64_t h = GroupHash<kWords>(row);
+    return weak ? (h >> 56) * 0x0101010101010101ULL | 1 : h;
+  };
+  auto same = [&](size_t a, size_t b, int) {
+    return SameCategory(fGroupBegin + a, fGroupBegin + b);
+  };
+  auto fetch = [&](size_t r) {
+    if (fString) {
+      __builtin_prefetch(fpVar->GetStringCell(fGroupBegin + r));
+    } else {
+      __builtin_prefetch(fpVar->Numbers().data() + fGroupBegin + r);
+    }
+  };
+  if (!fRepeats.Find(fGroupEnd - fGroupBegin, hash, same, fetch, both)) return false;
+  fFirsts = fRepeats.FirstsByRow();
   fIdCodes.assign(fFirsts.size(), 0.0);
   fRepeatAt = fFirstAt = 0;
-  fWholeMissing = !fString || !fpVar->GetMissingValues().strings.empty();
+  fWholeMissing = someMissing;
   fWholeNext = fGroupBegin;
   fWhole = true;
-  return true;
-}
-
-template <size_t kWords>
-void CategoryCoder::SpreadGroupRows(int part, int bits) {
-  const size_t rows = fGroupEnd - fGroupBegin;
-  const size_t from = part == 0 ? 0 : rows / 2, to = part == 0 ? rows / 2 : rows;
-  const size_t pieces = size_t{1} << bits;
-  GroupPart& g = fParts[part];
-  // Room for every row and a chunk begun in each piece, so the chunks never move.
-  const size_t most = (to - from) / kChunkEntries + pieces + 1;
-  if (g.chunks.size() < most * kChunkEntries) g.chunks.resize(most * kChunkEntries);
-  g.nextChunk.assign(most, kNoChunk);
-  g.head.assign(pieces, kNoChunk);
-  g.tail.assign(pieces, kNoChunk);
-  g.filled.assign(pieces, kChunkEntries);
-  uint32_t chunksUsed = 0;
-  const bool someMissing = !fString || !fpVar->GetMissingValues().strings.empty();
-  GroupEntry* const chunks = g.chunks.data();
-  const bool weak = gWeakGroupHash;
-  for (size_t r = from; r < to; ++r) {
-    const size_t row = fGroupBegin + r;
-    if (someMissing && IsMissingAt(row)) continue;
-    uint64_t h = GroupHash<kWords>(row);
-    if (weak) h = (h >> 56) * 0x0101010101010101ULL | 1;
-    const size_t p = static_cast<size_t>(h >> (64 - bits));
-    if (g.filled[p] == kChunkEntries) {
-      const uint32_t c = chunksUsed++;
-      if (g.tail[p] == kNoChunk) {
-        g.head[p] = c;
-      } else {
-        g.nextChunk[g.tail[p]] = c;
-      }
-      g.tail[p] = c;
-      g.filled[p] = 0;
-    }
-    chunks[size_t{g.tail[p]} * kChunkEntries + g.filled[p]++] = {h, static_cast<uint32_t>(r), 0};
-  }
-}
-
-void CategoryCoder::MatchGroupPieces(int part, int bits) {
-  const size_t pieces = size_t{1} << bits;
-  GroupPart& g = fParts[part];
-  g.repeats.clear();
-  g.firsts.clear();
-  GroupEntry* const chunks[2] = {fParts[0].chunks.data(), fParts[1].chunks.data()};
-  for (size_t p = part == 0 ? 0 : pieces / 2; p < (part == 0 ? pieces / 2 : pieces); ++p) {
-    size_t n = 0;
-    for (const GroupPart& from : fParts)
-      for (uint32_t c = from.head[p]; c != kNoChunk; c = from.nextChunk[c])
-        n += c == from.tail[p] ? from.filled[p] : kChunkEntries;
-    if (n == 0) continue;
-    // At most half full; a slot holds where an entry lies + 1: which thread's chunks (the top
-    // bit) and where in them. The piece's hashes share their top bits; their lowest choose
-    // the slot.
-    size_t size = 16;
-    while (size < 2 * n) size *= 2;
-    const size_t mask = size - 1;
-    g.table.assign(size, 0);
-    uint32_t* const table = g.table.data();
-    for (uint32_t from = 0; from < 2; ++from) {
-      const GroupPart& f = fParts[from];
-      for (uint32_t c = f.head[p]; c != kNoChunk; c = f.nextChunk[c]) {
-        const uint32_t begin = c * kChunkEntries;
-        const uint32_t end = begin + (c == f.tail[p] ? f.filled[p] : kChunkEntries);
-        for (uint32_t i = begin; i < end; ++i) {
-          const GroupEntry& e = chunks[from][i];
-          for (size_t s = static_cast<size_t>(e.hash) & mask;; s = (s + 1) & mask) {
-            const uint32_t slot = table[s];
-            if (slot == 0) {
-              table[s] = (from << 31 | i) + 1;
-              break;
-            }
-            GroupEntry& first = chunks[(slot - 1) >> 31][(slot - 1) & 0x7fffffffu];
-            if (first.hash != e.hash) continue;
-            if (first.id == 0) {
-              g.firsts.push_back({first.row, static_cast<uint32_t>(g.firsts.size())});
-              first.id = static_cast<uint32_t>(g.firsts.size());
-            }
-            g.repeats.push_back({e.row, first.id - 1});
-            break;
-          }
-        }
-      }
-    }
-  }
-}
-
-bool CategoryCoder::CheckGroupRepeats(int part) const {
-  // The value of each repeated row against its category's first, the first rows fetched a
-  // few repeats ahead (they lie anywhere in the group).
-  constexpr size_t kAhead = 8;
-  const GroupPart& g = fParts[part];
-  const size_t n = g.repeats.size();
-  for (size_t i = 0; i < n; ++i) {
-    if (i + kAhead < n) {
-      const size_t first = fGroupBegin + g.firsts[g.repeats[i + kAhead].id].row;
-      if (fString) {
-        __builtin_prefetch(fpVar->GetStringCell(first));
-      } else {
-        __builtin_prefetch(fpVar->Numbers().data() + first);
-      }
-    }
-    const GroupRef& r = g.repeats[i];
-    if (!SameCategory(fGroupBegin + r.row, fGroupBegin + g.firsts[r.id].row)) return false;
-  }
   return true;
 }
 
@@ -548,10 +418,11 @@ void CategoryCoder::CodeRowsOfGroup(size_t begin, size_t end, double* out) {
   assert(begin == fWholeNext && "host/inputadapter/CategoryCoder: a group coded at once in order");
   // Between a repeated row or a first row of a repeated category and the next, each valid
   // row is a new category.
+  const std::vector<RepeatFinder::Ref>& repeats = fRepeats.Repeats();
   size_t row = begin;
   while (row < end) {
     size_t next = end;
-    if (fRepeatAt < fRepeats.size()) next = std::min(next, fGroupBegin + fRepeats[fRepeatAt].row);
+    if (fRepeatAt < repeats.size()) next = std::min(next, fGroupBegin + repeats[fRepeatAt].row);
     if (fFirstAt < fFirsts.size()) next = std::min(next, fGroupBegin + fFirsts[fFirstAt].row);
     double code = static_cast<double>(fCodes);
     if (!fWholeMissing) {
@@ -563,8 +434,8 @@ void CategoryCoder::CodeRowsOfGroup(size_t begin, size_t end, double* out) {
     if (row == end) break;
     // A row of a repeated category: its first (which no earlier row had) or a repeat.
     const size_t r = row - fGroupBegin;
-    if (fRepeatAt < fRepeats.size() && fRepeats[fRepeatAt].row == r) {
-      out[row - begin] = fIdCodes[fRepeats[fRepeatAt++].id];
+    if (fRepeatAt < repeats.size() && repeats[fRepeatAt].row == r) {
+      out[row - begin] = fIdCodes[repeats[fRepeatAt++].id];
     } else {
       fIdCodes[fFirsts[fFirstAt++].id] = out[row - begin] = static_cast<double>(fCodes++);
     }

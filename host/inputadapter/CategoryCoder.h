@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "host/common/RepeatFinder.h"
 #include "host/common/SlotTable.h"
 
 class ZIRA_Variable;
@@ -22,10 +23,10 @@ class ZIRA_Variable;
 //     (fWords words per code); for wider strings fFirstRow[k] is the row of its first value.
 //  4. an fMemo entry whose key lies in its own slot holds a value met since the last Clear
 //     (a number's bits, or a string of one word) and what CodeRows gives for it;
-//  5. while fWhole, the group's rows from fGroupBegin were coded at once: fRepeats holds the
-//     rows whose category an earlier row has, fFirsts the first rows of those categories
-//     (both by row, as offsets from fGroupBegin, with the category's id); CodeRows goes on at
-//     row fWholeNext, at fRepeats[fRepeatAt] and fFirsts[fFirstAt].
+//  5. while fWhole, the group's rows from fGroupBegin were coded at once: fRepeats found the
+//     rows whose category an earlier row has, fFirsts holds the first rows of those
+//     categories by row; CodeRows goes on at row fWholeNext, fRepeats.Repeats()[fRepeatAt]
+//     and fFirsts[fFirstAt].
 // Cache-line aligned: the two threads of a pass code different variables side by side, and a
 // coder writes its counts as it goes.
 class alignas(64) CategoryCoder {
@@ -45,14 +46,13 @@ class alignas(64) CategoryCoder {
   // sized at once for the categories the group is likely to have.
   void Clear(size_t groupBegin = 0, size_t groupEnd = 0);
   // Runs fn(0) on the calling thread and fn(1) on a second one; returns once both returned.
-  using OnTwoThreads = std::function<void(const std::function<void(int)>&)>;
+  using OnTwoThreads = RepeatFinder::OnTwoThreads;
   // Right after Clear was given the group's rows: codes the whole group at once when it is
   // large and likely has many categories, and answers whether it did. A table of millions of
   // categories lies beyond the processor's caches, and looking each value up in it, in row
-  // order, waits on memory at nearly every value; the group's values sorted by part of their
-  // hash into cache-sized pieces are matched piece by piece instead, both threads at it.
-  // CodeRows (and Code) then give the same codes, for the group's rows in order from its
-  // first.
+  // order, waits on memory at nearly every value; the rows whose value came earlier are found
+  // by pieces of their hashes instead, both threads at it (RepeatFinder). CodeRows (and Code)
+  // then give the same codes, for the group's rows in order from its first.
   bool CodeGroup(const OnTwoThreads& both);
   // Tests: CodeGroup hashes values into a few hundred hashes only, so that values of one hash
   // differ (for every coder until switched off).
@@ -110,15 +110,9 @@ class alignas(64) CategoryCoder {
   // The categories the split group of rows begin .. end-1 will likely have, judged from
   // values drawn evenly over it; 0 when they are too few for the memory to matter.
   size_t ForeseenGroupCategories(size_t begin, size_t end) const;
-  // The steps of CodeGroup for keys of kWords words (0: the string cell's width); part is
-  // the thread's share. MatchGroupPieces and CheckGroupRepeats answer false when two values
-  // of one hash turn out to differ.
+  // CodeGroup for strings of kWords words (0: another width) or numbers.
   template <size_t kWords>
   bool CodeGroupWith(const OnTwoThreads& both);
-  template <size_t kWords>
-  void SpreadGroupRows(int part, int bits);
-  void MatchGroupPieces(int part, int bits);
-  bool CheckGroupRepeats(int part) const;
   // A hash of the valid value at `row` (never 0): a number's bits, or a string's cell.
   template <size_t kWords>
   [[gnu::always_inline]] uint64_t GroupHash(size_t row) const;
@@ -163,37 +157,13 @@ class alignas(64) CategoryCoder {
   void Remember(uint64_t key, double out) { fMemo[MemoSlot(key)] = MemoEntry{key, out}; }
   std::vector<MemoEntry> fMemo;  // kMemoSlots entries for values of 8 bytes
 
-  // A group coded at once. A row is an offset from fGroupBegin; an id stands for a category
-  // that more than one row has.
-  struct GroupRef {
-    uint32_t row;
-    uint32_t id;
-  };
-  // A valid row and its hash; in a piece's table, the category's first row and its id + 1
-  // once another row has it (0 before), hash 0 for an empty slot.
-  struct GroupEntry {
-    uint64_t hash;
-    uint32_t row;
-    uint32_t id;
-  };
-  // What each thread of CodeGroup builds: its rows in chunks of kChunkEntries, the chunks of
-  // a piece chained in row order; its pieces' repeated categories.
-  static constexpr uint32_t kChunkEntries = 128;
-  static constexpr uint32_t kNoChunk = ~uint32_t{0};
-  struct GroupPart {
-    std::vector<GroupEntry> chunks;
-    std::vector<uint32_t> nextChunk;  // per chunk: the next of its piece, or kNoChunk
-    std::vector<uint32_t> head, tail,
-        filled;                     // per piece: first and last chunk, entries in the last
-    std::vector<uint32_t> table;    // the table of the piece being matched
-    std::vector<GroupRef> repeats;  // rows whose category came before, with its id
-    std::vector<GroupRef> firsts;   // by id: the first row of each category met again
-  };
+  // A group coded at once: its rows whose category an earlier row has, and the first rows
+  // of those categories in row order (rows as offsets from fGroupBegin).
   bool fWhole = false;
   bool fWholeMissing = false;  // whether a value of the variable can be missing
   size_t fWholeNext = 0;
-  GroupPart fParts[2];
-  std::vector<GroupRef> fRepeats, fFirsts, fSortScratch;
-  std::vector<double> fIdCodes;  // per id: the code, once its first row is coded
+  RepeatFinder fRepeats;
+  std::vector<RepeatFinder::Ref> fFirsts;
+  std::vector<double> fIdCodes;  // per category met again: its code, once its first row is coded
   size_t fRepeatAt = 0, fFirstAt = 0;
 };

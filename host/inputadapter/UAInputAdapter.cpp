@@ -156,6 +156,10 @@ void UAInputAdapter::BeginSplit(size_t begin, size_t end) {
   for (auto& c : fCoders) c.Clear(begin, end);
 }
 
+bool UAInputAdapter::ProcessSplitAtOnce(size_t, size_t, const RepeatFinder::OnTwoThreads&) {
+  return false;
+}
+
 void UAInputAdapter::CodeGroups(const CategoryCoder::OnTwoThreads& both) {
   for (auto& c : fCoders) c.CodeGroup(both);
 }

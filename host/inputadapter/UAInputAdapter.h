@@ -55,6 +55,11 @@ class UAInputAdapter {
   // ProcessCase. Answers how many cases were done before one failed, end - begin when none
   // did. The first case's first-of-split flag is set by the caller.
   virtual size_t ProcessCases(size_t begin, size_t end);
+  // The work on every case of the split group of rows begin .. end-1 at once, before any of
+  // them is prepared or processed, with the calling thread and a second one (`both`): for an
+  // adapter whose work is better done for a whole group than case by case. False when the
+  // adapter does not do so: the cases are then prepared and processed block by block.
+  virtual bool ProcessSplitAtOnce(size_t begin, size_t end, const RepeatFinder::OnTwoThreads& both);
 
   // EncodeCatVars and GetContVars for one record field p and the rows begin .. end-1 at once:
   // the value of row r goes to out[r - begin]. Fields share no state, so two threads may code

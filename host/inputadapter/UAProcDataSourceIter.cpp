@@ -153,9 +153,28 @@ void UAProcDataSourceIter::Next() {
   RunCases(fRow + 1);
 }
 
+void UAProcDataSourceIter::OnBothThreads(const std::function<void(int)>& fn) {
+  fWorker.Start([&fn] { fn(1); });
+  try {
+    fn(0);
+  } catch (...) {
+    fWorker.WaitQuietly();
+    throw;
+  }
+  fWorker.Wait();
+}
+
 bool UAProcDataSourceIter::NextCases() {
   if (!HasMore() || fFailReason == 3) return false;
   WaitForPrepared();
+  // At a group's start the adapter may do the whole group at once, on both threads.
+  if (fRow == fGroupStart && fPreparedEnd == fRow &&
+      fpAdapter->ProcessSplitAtOnce(fGroupStart, fGroupEnd,
+                                    [this](const auto& fn) { OnBothThreads(fn); })) {
+    fpProgress->Add(fGroupEnd - fRow);
+    fRow = fPreparedEnd = fGroupEnd;
+    return true;
+  }
   EnsurePrepared();
   const size_t end = fPreparedEnd;
   // The next block is prepared on the second thread while these cases are processed.
@@ -387,16 +406,7 @@ const MCCommon::RecordBlock* UAProcDataSourceIter::NextBlock() {
     // A group's first block: the second thread is idle, and helps code the fields that are
     // coded a group at once.
     if (fRow == fGroupStart && HasMore())
-      fpAdapter->CodeGroups([this](const auto& fn) {
-        fWorker.Start([&fn] { fn(1); });
-        try {
-          fn(0);
-        } catch (...) {
-          fWorker.WaitQuietly();
-          throw;
-        }
-        fWorker.Wait();
-      });
+      fpAdapter->CodeGroups([this](const auto& fn) { OnBothThreads(fn); });
     ReadBlock(fCurrentBlock);
   }
   const int b = fCurrentBlock;

@@ -115,6 +115,9 @@ class UAProcDataSourceIter {
   // Codes the shared field of block b once its turn has come, and passes the turn on;
   // answers the nanoseconds it waited for the turn.
   double CodeSharedField(int b);
+  // Runs fn(0) here and fn(1) on the second thread, which must be idle; returns once both
+  // returned (rethrowing what either threw, this thread's first).
+  void OnBothThreads(const std::function<void(int)>& fn);
 
   // A second thread that runs one job at a time (reading the next block, or preparing the
   // next cases). A job lasts about a millisecond, and waking a sleeping thread can take a
