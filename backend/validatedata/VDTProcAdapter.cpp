@@ -524,13 +524,21 @@ bool VDTProcAdapter::ProcessSplitAtOnce(size_t begin, size_t end,
   };
   if (!fRepeats.Find(end - begin, hash, same, fetch, both)) return false;
   // The cases met again in case order: a key's second case makes its group, as case by case.
-  std::vector<size_t> groupOf(fRepeats.FirstRows().size(), 0);
+  // The first rows, anywhere in the group, are fetched a few cases ahead.
+  constexpr size_t kAhead = 8;
+  const std::vector<RepeatFinder::Ref>& repeats = fRepeats.Repeats();
+  const std::vector<uint32_t>& firstRows = fRepeats.FirstRows();
+  std::vector<size_t> groupOf(firstRows.size(), 0);
+  fpDuplicIdMap->Reserve(firstRows.size());
+  fpDuplicIdVec->reserve(fpDuplicIdVec->size() + firstRows.size());
   OBS* key = keys.data();
-  for (const RepeatFinder::Ref& r : fRepeats.Repeats()) {
+  for (size_t i = 0; i < repeats.size(); ++i) {
+    if (i + kAhead < repeats.size()) fetch(firstRows[repeats[i + kAhead].id]);
+    const RepeatFinder::Ref& r = repeats[i];
     const long c = static_cast<long>(begin + r.row) + 1;
     size_t& g = groupOf[r.id];
     if (g == 0) {
-      const size_t first = begin + fRepeats.FirstRows()[r.id];
+      const size_t first = begin + firstRows[r.id];
       KeyOfRow(fKeyColumns, first, split, key);
       bool added = false;
       double* payload = fpDuplicIdMap->Insert(key, map.Hash(key), &added);

@@ -29,10 +29,11 @@ class RepeatFinder {
   // The bytes Find takes for each row (what it keeps of the repeats aside).
   static constexpr size_t kBytesPerRow = 16;
 
-  // Rows 0 .. rows-1, fewer than 2^32. hash(row, part): a 64-bit hash of the row's value, or
-  // 0 for a row left out (it matches no row); same(a, b, part): whether rows a and b, of one
-  // hash, have one value; fetch(row): asks the processor for what `same` reads of a row. part
-  // (0 or 1) tells the thread calling. False when two rows of one hash have different values.
+  // Rows 0 .. rows-1. hash(row, part): a 64-bit hash of the row's value, or 0 for a row left
+  // out (it matches no row); same(a, b, part): whether rows a and b, of one hash, have one
+  // value; fetch(row): asks the processor for what `same` reads of a row. part (0 or 1) tells
+  // the thread calling. False when two rows of one hash have different values, or for 2^31
+  // rows and more.
   template <typename Hash, typename Same, typename Fetch>
   bool Find(size_t rows, Hash hash, Same same, Fetch fetch, const OnTwoThreads& both);
 
@@ -54,6 +55,8 @@ class RepeatFinder {
   // chained in row order; then the repeats of its pieces, ids its own.
   static constexpr uint32_t kChunkEntries = 128;
   static constexpr uint32_t kNoChunk = ~uint32_t{0};
+  // A table slot tells an entry's part by its top bit: each part's entries stay below 2^31.
+  static constexpr size_t kMostRows = (size_t{1} << 31) - (size_t{1} << 24);
   struct Part {
     std::vector<Entry> chunks;
     std::vector<uint32_t> nextChunk;           // per chunk: the next of its piece, or kNoChunk
@@ -81,6 +84,7 @@ class RepeatFinder {
 
 template <typename Hash, typename Same, typename Fetch>
 bool RepeatFinder::Find(size_t rows, Hash hash, Same same, Fetch fetch, const OnTwoThreads& both) {
+  if (rows >= kMostRows) return false;
   fBits = 1;
   while (fBits < 12 && (rows >> (fBits + 1)) >= 4096) ++fBits;
   bool agree[2] = {true, true};

@@ -88,9 +88,17 @@ void ObsVecMap::ReserveEntries(size_t n) {
   fEntryRoom = n;
 }
 
-void ObsVecMap::Grow() {
+void ObsVecMap::Reserve(size_t more) {
+  const size_t keys = fNEntries + more;
+  ReserveEntries(keys);
+  size_t slots = fSlots.Size();
+  while ((keys + 1) * 4 > slots * 3) slots *= 2;
+  if (slots > fSlots.Size()) Grow(slots);
+}
+
+void ObsVecMap::Grow(size_t slots) {
   SlotTable old = std::move(fSlots);
-  fSlots.Assign(old.Size() * 2);
+  fSlots.Assign(slots ? slots : old.Size() * 2);
   old.ForEachEntry([&](uint32_t entry) {
     const uint64_t h = Hash(EntryAt(entry));
     fSlots.EmptySlot(static_cast<size_t>(h)) = fSlots.Make(entry, fSlots.Tag(h));

@@ -25,11 +25,20 @@ using ObsKeySpec = std::vector<ObsKeyElement>;
 // Copies n whole cells; keys of one to four cells, the usual ones, without a call.
 inline void ObsCopyCells(OBS* to, const void* from, size_t n) {
   switch (n) {
-    case 1: std::memcpy(to, from, 8); return;
-    case 2: std::memcpy(to, from, 16); return;
-    case 3: std::memcpy(to, from, 24); return;
-    case 4: std::memcpy(to, from, 32); return;
-    default: std::memcpy(to, from, n * sizeof(OBS));
+    case 1:
+      std::memcpy(to, from, 8);
+      return;
+    case 2:
+      std::memcpy(to, from, 16);
+      return;
+    case 3:
+      std::memcpy(to, from, 24);
+      return;
+    case 4:
+      std::memcpy(to, from, 32);
+      return;
+    default:
+      std::memcpy(to, from, n * sizeof(OBS));
   }
 }
 
@@ -62,6 +71,8 @@ class ObsVecMap {
   // given, tells which of the two happened.
   double* Insert(const OBS* key, bool* added = nullptr);
   double* Insert(const OBS* key, uint64_t hash, bool* added);
+  // Room for `more` keys beyond those held, made at once (the table rebuilt once at most).
+  void Reserve(size_t more);
   // The hash of a key, as the map uses it. Inline: a pass hashes every case's key.
   uint64_t Hash(const OBS* key) const {
     uint64_t h = 0x9e3779b97f4a7c15ULL;
@@ -98,7 +109,8 @@ class ObsVecMap {
   OBS* EntryAt(uint32_t entry) const {
     return fEntries.get() + static_cast<size_t>(entry) * static_cast<size_t>(CellSize());
   }
-  void Grow();  // twice the slots, every entry indexed again
+  void Grow(size_t slots = 0);  // to `slots` slots, or twice as many  // twice the slots, every
+                                // entry indexed again
 
   // Set at construction. A thread that prepares keys (Hash) reads these while another
   // inserts, so they keep off the cache line of the fields each insert writes.

@@ -201,20 +201,25 @@ TEST(ObsVecMap, KeysOfManyCellsCompareTheirNumericCellsAsNumbers) {
 }
 
 TEST(ObsVecMap, ManyKeysSurviveGrowth) {
-  ObsVecMap map({{1, true}}, 3);
-  OBS key[1];
-  for (int i = 0; i < 100000; ++i) {
-    key[0].d = i;
-    map.Insert(key)[1] = i * 2;
+  // Growing step by step, and with room reserved part of the way (then growing on past it).
+  for (const bool reserve : {false, true}) {
+    SCOPED_TRACE(reserve ? "reserved" : "step by step");
+    ObsVecMap map({{1, true}}, 3);
+    OBS key[1];
+    for (int i = 0; i < 100000; ++i) {
+      if (reserve && i == 1000) map.Reserve(60000);
+      key[0].d = i;
+      map.Insert(key)[1] = i * 2;
+    }
+    EXPECT_EQ(map.Size(), 100000u);
+    for (int i = 0; i < 100000; i += 997) {
+      key[0].d = i;
+      ASSERT_NE(map.Contains(key), nullptr);
+      EXPECT_EQ(map.Contains(key)[1], i * 2);
+    }
+    key[0].d = -1;
+    EXPECT_EQ(map.Contains(key), nullptr);
   }
-  EXPECT_EQ(map.Size(), 100000u);
-  for (int i = 0; i < 100000; i += 997) {
-    key[0].d = i;
-    ASSERT_NE(map.Contains(key), nullptr);
-    EXPECT_EQ(map.Contains(key)[1], i * 2);
-  }
-  key[0].d = -1;
-  EXPECT_EQ(map.Contains(key), nullptr);
 }
 
 namespace {
