@@ -106,13 +106,16 @@ bool RepeatFinder::Find(size_t rows, Hash hash, Same same, Fetch fetch, const On
   });
   both([&](int part) {
     Match(part);
-    // Each repeat against its first row, the first rows fetched a few repeats ahead (they
-    // lie anywhere in the group).
+    // Each repeat against its first row, both fetched a few repeats ahead (the first rows lie
+    // anywhere in the group, the repeats far apart).
     constexpr size_t kAhead = 8;
     const Part& g = fParts[part];
     const size_t n = g.repeats.size();
     for (size_t i = 0; i < n && agree[part]; ++i) {
-      if (i + kAhead < n) fetch(g.firstRows[g.repeats[i + kAhead].id]);
+      if (i + kAhead < n) {
+        fetch(g.firstRows[g.repeats[i + kAhead].id]);
+        fetch(g.repeats[i + kAhead].row);
+      }
       agree[part] = same(g.firstRows[g.repeats[i].id], g.repeats[i].row, part);
     }
   });
