@@ -89,8 +89,10 @@ void ObsVecMap::ReserveEntries(size_t n) {
 }
 
 void ObsVecMap::Reserve(size_t more) {
+  // Room at least doubles, as it does key by key: a map reserved for each split group's new
+  // keys in turn copies its entries a few times, not at every group.
   const size_t keys = fNEntries + more;
-  ReserveEntries(keys);
+  if (keys > fEntryRoom) ReserveEntries(std::max(keys, 2 * fEntryRoom));
   size_t slots = fSlots.Size();
   while ((keys + 1) * 4 > slots * 3) slots *= 2;
   if (slots > fSlots.Size()) Grow(slots);
