@@ -25,20 +25,11 @@ using ObsKeySpec = std::vector<ObsKeyElement>;
 // Copies n whole cells; keys of one to four cells, the usual ones, without a call.
 inline void ObsCopyCells(OBS* to, const void* from, size_t n) {
   switch (n) {
-    case 1:
-      std::memcpy(to, from, 8);
-      return;
-    case 2:
-      std::memcpy(to, from, 16);
-      return;
-    case 3:
-      std::memcpy(to, from, 24);
-      return;
-    case 4:
-      std::memcpy(to, from, 32);
-      return;
-    default:
-      std::memcpy(to, from, n * sizeof(OBS));
+    case 1: std::memcpy(to, from, 8); return;
+    case 2: std::memcpy(to, from, 16); return;
+    case 3: std::memcpy(to, from, 24); return;
+    case 4: std::memcpy(to, from, 32); return;
+    default: std::memcpy(to, from, n * sizeof(OBS));
   }
 }
 
@@ -109,8 +100,7 @@ class ObsVecMap {
   OBS* EntryAt(uint32_t entry) const {
     return fEntries.get() + static_cast<size_t>(entry) * static_cast<size_t>(CellSize());
   }
-  void Grow(size_t slots = 0);  // to `slots` slots, or twice as many  // twice the slots, every
-                                // entry indexed again
+  void Grow(size_t slots = 0);  // `slots` slots (twice as many when 0), every entry indexed again
 
   // Set at construction. A thread that prepares keys (Hash) reads these while another
   // inserts, so they keep off the cache line of the fields each insert writes.

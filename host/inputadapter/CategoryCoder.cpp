@@ -366,10 +366,7 @@ bool gWeakGroupHash = false;
 void CategoryCoder::WeakenGroupHashForTesting(bool on) { gWeakGroupHash = on; }
 
 bool CategoryCoder::CodeGroup(const OnTwoThreads& both) {
-  const size_t rows = fGroupEnd > fGroupBegin ? fGroupEnd - fGroupBegin : 0;
-  if (fWhole || fCodes != 0 || rows >= (uint64_t{1} << 32) ||
-      ForeseenGroupCategories(fGroupBegin, fGroupEnd) == 0)
-    return false;
+  if (fWhole || fCodes != 0 || ForeseenGroupCategories(fGroupBegin, fGroupEnd) == 0) return false;
   switch (fString ? (fWords > 0 ? fWords : 0) : 1) {
     case 1:
       return CodeGroupWith<1>(both);

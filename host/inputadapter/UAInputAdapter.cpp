@@ -100,8 +100,8 @@ bool UAInputAdapter::MapAhead(size_t bytes) {
   // Pieces end on page boundaries, so that no page lies half in two of them (each call
   // maps only the whole pages of its piece).
   const uintptr_t from = reinterpret_cast<uintptr_t>(data) + fMapped;
-  const uintptr_t to =
-      std::min((from + bytes + page - 1) & ~(page - 1), reinterpret_cast<uintptr_t>(data) + size);
+  const uintptr_t to = std::min((from + bytes + page - 1) & ~(page - 1),
+                                reinterpret_cast<uintptr_t>(data) + size);
   PrefaultForWrite(reinterpret_cast<void*>(from), to - from);
   fMapped += to - from;
   if (fMapped == size) {
