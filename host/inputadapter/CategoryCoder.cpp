@@ -365,7 +365,7 @@ bool gWeakGroupHash = false;
 
 void CategoryCoder::WeakenGroupHashForTesting(bool on) { gWeakGroupHash = on; }
 
-bool CategoryCoder::CodeGroup(const OnTwoThreads& both) {
+bool CategoryCoder::CodeGroup(const RepeatFinder::OnTwoThreads& both) {
   if (fWhole || fCodes != 0 || ForeseenGroupCategories(fGroupBegin, fGroupEnd) == 0) return false;
   switch (fString ? (fWords > 0 ? fWords : 0) : 1) {
     case 1:
@@ -382,7 +382,7 @@ bool CategoryCoder::CodeGroup(const OnTwoThreads& both) {
 }
 
 template <size_t kWords>
-bool CategoryCoder::CodeGroupWith(const OnTwoThreads& both) {
+bool CategoryCoder::CodeGroupWith(const RepeatFinder::OnTwoThreads& both) {
   const bool someMissing = !fString || !fpVar->GetMissingValues().strings.empty();
   const bool weak = gWeakGroupHash;
   auto hash = [&](size_t r, int) -> uint64_t {

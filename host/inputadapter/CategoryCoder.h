@@ -44,15 +44,13 @@ class alignas(64) CategoryCoder {
   // when they are given. They let a table that grows while nearly every value is new be
   // sized at once for the categories the group is likely to have.
   void Clear(size_t groupBegin = 0, size_t groupEnd = 0);
-  // Runs fn(0) on the calling thread and fn(1) on a second one; returns once both returned.
-  using OnTwoThreads = RepeatFinder::OnTwoThreads;
   // Right after Clear was given the group's rows: codes the whole group at once when it is
   // large and likely has many categories, and answers whether it did. A table of millions of
   // categories lies beyond the processor's caches, and looking each value up in it, in row
   // order, waits on memory at nearly every value; the rows whose value came earlier are found
   // by pieces of their hashes instead, both threads at it (RepeatFinder). CodeRows (and Code)
   // then give the same codes, for the group's rows in order from its first.
-  bool CodeGroup(const OnTwoThreads& both);
+  bool CodeGroup(const RepeatFinder::OnTwoThreads& both);
   // Tests: CodeGroup hashes values into a few hundred hashes only, so that values of one hash
   // differ (for every coder until switched off).
   static void WeakenGroupHashForTesting(bool on);
@@ -111,7 +109,7 @@ class alignas(64) CategoryCoder {
   size_t ForeseenGroupCategories(size_t begin, size_t end) const;
   // CodeGroup for strings of kWords words (0: another width) or numbers.
   template <size_t kWords>
-  bool CodeGroupWith(const OnTwoThreads& both);
+  bool CodeGroupWith(const RepeatFinder::OnTwoThreads& both);
   // A hash of the valid value at `row` (never 0): a number's bits, or a string's cell.
   template <size_t kWords>
   [[gnu::always_inline]] uint64_t GroupHash(size_t row) const;

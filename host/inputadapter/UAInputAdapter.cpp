@@ -160,7 +160,7 @@ bool UAInputAdapter::ProcessSplitAtOnce(size_t, size_t, const RepeatFinder::OnTw
   return false;
 }
 
-void UAInputAdapter::CodeGroups(const CategoryCoder::OnTwoThreads& both) {
+void UAInputAdapter::CodeGroups(const RepeatFinder::OnTwoThreads& both) {
   for (auto& c : fCoders) c.CodeGroup(both);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/data/ZIRA_DataSource.h"
+#include "host/common/RepeatFinder.h"
 #include "host/inputadapter/CategoryCoder.h"
 #include "host/inputadapter/UAVarValidSpecs.h"
 #include "host/inputadapter/ZIRA_InputCaseIterator.h"
@@ -113,7 +114,7 @@ class UAInputAdapter {
   void BeginSplit(size_t begin, size_t end);  // the iterator opens the split group of these rows
   // Before the first block of a split group: codes at once the categorical fields whose
   // coders take a group at once (CategoryCoder::CodeGroup).
-  void CodeGroups(const CategoryCoder::OnTwoThreads& both);
+  void CodeGroups(const RepeatFinder::OnTwoThreads& both);
   void SetCurrentCase(size_t row, bool first);
 
   // The code of the categorical value of record position fCatPositions[k] at `row`.

@@ -27,7 +27,8 @@
 //  4. while fAheadPending, the second thread alone touches the iterator and the adapter,
 //     except the coding of the fields the block's split gives the caller (EncodeField);
 //     while fPrepareAhead, it only runs the adapter's PrepareCases and MapAhead; while the
-//     adapter codes a group at once (CodeGroups), it does its share of that alone;
+//     adapter does a split group at once (ProcessSplitAtOnce, CodeGroups), it does its share
+//     of that alone;
 //  5. a field is coded by one thread at a time, block after block in order: fCallerCodes and
 //     fShared change only while the second thread is idle, and the shared field of a block is
 //     coded only once fSharedTurn holds that block's number.

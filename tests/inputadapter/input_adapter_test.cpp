@@ -655,7 +655,7 @@ TEST(CategoryCoder, GroupsCodedAtOnceOnTwoThreadsGiveTheCodesOfTheTable) {
   }
   strings[1]->SetMissingValues(noneMissing);
   strings[4]->SetMissingValues(noneMissing);
-  const CategoryCoder::OnTwoThreads both = [](const std::function<void(int)>& fn) {
+  const RepeatFinder::OnTwoThreads both = [](const std::function<void(int)>& fn) {
     std::thread second([&fn] { fn(1); });
     fn(0);
     second.join();
